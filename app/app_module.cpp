@@ -1,0 +1,33 @@
+#include "app/app_module.h"
+
+CAppModule g_module;
+
+void CAppModule::Init(HINSTANCE instance)
+{
+    m_instance = instance;
+}
+
+void CAppModule::Term()
+{
+    CriticalSectionLock lock(m_lock);
+    m_loops.clear();
+}
+
+BOOL CAppModule::AddMessageLoop(CMessageLoop* loop)
+{
+    CriticalSectionLock lock(m_lock);
+    return m_loops.emplace(GetCurrentThreadId(), loop).second;
+}
+
+BOOL CAppModule::RemoveMessageLoop()
+{
+    CriticalSectionLock lock(m_lock);
+    return m_loops.erase(GetCurrentThreadId()) == 1;
+}
+
+CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId)
+{
+    CriticalSectionLock lock(m_lock);
+    const auto found = m_loops.find(threadId);
+    return found == m_loops.end() ? nullptr : found->second;
+}

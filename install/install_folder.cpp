@@ -1,0 +1,3 @@
+#include "install/install_folder.h"
+
+std::wstring g_strInstallPath;
