@@ -1,1 +1,50 @@
 # Native unit tests with sanitizers, and the registration of every test layer with CTest.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+target_compile_options(lumaroute_core PRIVATE ${SANITIZE} -Wall -Wextra)
+
+# Two language files: the shipped one and one for a loopback server with a port.
+set(NATIVE_LANGUAGE_FILE ${CMAKE_BINARY_DIR}/res/English.ini)
+set(LOOPBACK_LANGUAGE_FILE ${CMAKE_BINARY_DIR}/res/English-loopback.ini)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/res)
+lumaroute_language_file(${NATIVE_LANGUAGE_FILE} ${LUMAROUTE_SERVER})
+lumaroute_language_file(${LOOPBACK_LANGUAGE_FILE} "http://127.0.0.1:8080/")
+add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LOOPBACK_LANGUAGE_FILE})
+
+add_executable(native_tests
+  tests/native/lang/lang_folder_test.cpp
+  tests/native/res/english_ini_test.cpp
+  tests/native/ui/dialog_layout_test.cpp
+)
+target_compile_options(native_tests PRIVATE ${SANITIZE} -Wall -Wextra)
+target_link_options(native_tests PRIVATE ${SANITIZE})
+target_compile_definitions(native_tests PRIVATE
+  LANGUAGE_FILE="${NATIVE_LANGUAGE_FILE}"
+  LOOPBACK_LANGUAGE_FILE="${LOOPBACK_LANGUAGE_FILE}"
+  LANGUAGE_SERVER="${LUMAROUTE_SERVER}")
+target_link_libraries(native_tests PRIVATE lumaroute_core GTest::gtest_main)
+gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
+
+# Windows-side and end-to-end tests run the cross-built programs under Wine.
+set(LUMAROUTE_WINDOWS_BUILD "" CACHE PATH "Build folder of the cross-compiled program")
+if(LUMAROUTE_WINDOWS_BUILD)
+  set(WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+  set(WINE_TEMPLATE ${WINE_ROOT}/template)
+  add_test(NAME wine.template
+           COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/make_template.py ${WINE_TEMPLATE})
+  set_tests_properties(wine.template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600)
+
+  # One CTest entry per Windows-side test program.
+  function(lumaroute_windows_test name)
+    add_test(NAME windows.${name}
+             COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/run_windows_test.py
+                     ${WINE_TEMPLATE} ${WINE_ROOT}/windows.${name}
+                     ${LUMAROUTE_WINDOWS_BUILD}/tests/${name}.exe --gtest_color=no)
+    set_tests_properties(windows.${name} PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600)
+  endfunction()
+  include(${CMAKE_SOURCE_DIR}/tests/windows/tests.cmake)
+
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/tests.cmake)
+endif()

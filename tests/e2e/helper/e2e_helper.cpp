@@ -1,14 +1,22 @@
 // A small Windows-side helper for the end-to-end tests, run under Wine beside the
 // program:
 //   e2e_helper launch EXITFILE PROGRAM [ARGS...]
-//       starts PROGRAM, waits for it and writes its full 32-bit exit code to EXITFILE
-//       (Wine on Linux passes only the low 8 bits on as the process status).
+//       starts PROGRAM, prints its process id, waits for it and writes its full
+//       32-bit exit code to EXITFILE (Wine on Linux passes only the low 8 bits on as
+//       the process status).
 //   e2e_helper windows
-//       prints one JSON object per visible top-level window: handle, process id,
-//       class, title, screen rectangle, and the texts of its child windows.
+//       prints one JSON object per top-level window: handle, process id, class,
+//       title, visibility, minimised state, screen rectangle, and its child windows.
+//   e2e_helper folder CSIDL
+//       prints the path the shell gives for a special folder (nothing if none).
+//   e2e_helper close HWND
+//       posts WM_CLOSE to the window, as the taskbar or Alt+F4 would.
 #include <windows.h>
+#include <shlobj.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -44,10 +52,19 @@ std::string Json(const std::wstring& text)
     return out + "\"";
 }
 
+// GetWindowText does not ask windows of other processes for their text (an edit
+// control's contents, say); WM_GETTEXT does.
 std::wstring WindowText(HWND window)
 {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, 2000, &copied))
+        return {};
+    text.resize(copied);
     return text;
 }
 
@@ -96,6 +113,8 @@ int Launch(int argc, wchar_t** argv)
         return 3;
     }
     CloseHandle(process.hThread);
+    std::printf("%lu\n", process.dwProcessId);
+    std::fflush(stdout);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
@@ -109,33 +128,44 @@ int Launch(int argc, wchar_t** argv)
     return 0;
 }
 
+std::string RectJson(const RECT& rect)
+{
+    return "[" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+           std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + "]";
+}
+
+// One child window: id, class, text, visibility and rectangle in its parent's client
+// coordinates.
 BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
 {
-    auto* texts = reinterpret_cast<std::vector<std::wstring>*>(lParam);
-    if (GetParent(child) && IsWindowVisible(child))
-        texts->push_back(WindowText(child));
+    auto* out = reinterpret_cast<std::vector<std::string>*>(lParam);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    out->push_back("{\"id\": " + std::to_string(GetDlgCtrlID(child)) + ", \"class\": " +
+                   Json(ClassName(child)) + ", \"text\": " + Json(WindowText(child)) +
+                   ", \"visible\": " + (IsWindowVisible(child) ? "true" : "false") +
+                   ", \"rect\": " + RectJson(rect) + "}");
     return TRUE;
 }
 
 BOOL CALLBACK PrintWindow(HWND window, LPARAM)
 {
-    if (!IsWindowVisible(window))
-        return TRUE;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::vector<std::wstring> texts;
-    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&texts));
+    std::vector<std::string> controls;
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&controls));
 
     std::string line = "{\"hwnd\": " + std::to_string(reinterpret_cast<std::uintptr_t>(window)) +
                        ", \"pid\": " + std::to_string(processId) + ", \"class\": " +
                        Json(ClassName(window)) + ", \"title\": " + Json(WindowText(window)) +
-                       ", \"rect\": [" + std::to_string(rect.left) + ", " + std::to_string(rect.top) +
-                       ", " + std::to_string(rect.right) + ", " + std::to_string(rect.bottom) +
-                       "], \"texts\": [";
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        line += (i ? ", " : "") + Json(texts[i]);
+                       ", \"visible\": " + (IsWindowVisible(window) ? "true" : "false") +
+                       ", \"minimized\": " + (IsIconic(window) ? "true" : "false") +
+                       ", \"rect\": " + RectJson(rect) + ", \"controls\": [";
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        line += (i ? ", " : "") + controls[i];
     line += "]}";
     std::printf("%s\n", line.c_str());
     return TRUE;
@@ -152,6 +182,20 @@ int wmain(int argc, wchar_t** argv)
         std::fflush(stdout);
         return 0;
     }
-    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows\n");
+    if (argc == 3 && std::wstring(argv[1]) == L"folder") {
+        wchar_t path[MAX_PATH] = {};
+        LPITEMIDLIST items = nullptr;
+        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, _wtoi(argv[2]), &items)) && items) {
+            SHGetPathFromIDListW(items, path);
+            CoTaskMemFree(items);
+        }
+        std::printf("%s\n", Utf8(path).c_str());
+        return 0;
+    }
+    if (argc == 3 && std::wstring(argv[1]) == L"close") {
+        const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
+        return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows | folder CSIDL | close HWND\n");
     return 2;
 }

@@ -1,0 +1,60 @@
+"""Base of the end-to-end tests: every test gets a fresh Wine prefix and an X
+display of its own, and whatever it started is ended when it finishes."""
+import contextlib
+import os
+import shutil
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "harness"))
+
+import desktop  # noqa: E402
+from desktop import wait_for  # noqa: E402,F401
+import wine  # noqa: E402
+
+
+def _path(variable: str) -> Path:
+    value = os.environ.get(variable)
+    if not value:
+        raise unittest.SkipTest(f"{variable} is not set; run the end-to-end tests through CTest")
+    return Path(value).resolve()
+
+
+class InstallerTestCase(unittest.TestCase):
+    """Gives each test `self.installer` (not yet started), `self.exe` and `self.prefix`."""
+
+    def setUp(self):
+        self.exe = _path("LUMAROUTE_EXE")
+        self.helper = _path("E2E_HELPER")
+        template = _path("WINE_TEMPLATE")
+        self.workdir = _path("E2E_WORKDIR") / self.id().rsplit(".", 2)[-2] / self._testMethodName
+        shutil.rmtree(self.workdir, ignore_errors=True)
+        self.stack = contextlib.ExitStack()
+        self.addCleanup(self.stack.close)
+        self.prefix, self.env = self.stack.enter_context(wine.wine_session(template, self.workdir))
+        self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run")
+        self.stack.callback(self.installer.stop)
+
+    def start(self, exe: Path | None = None, *args: str) -> dict:
+        """Starts the program and returns its main window once it shows."""
+        self.installer.start(exe or self.exe, *args)
+        return self.installer.main_window()
+
+    def new_installer(self) -> "desktop.Installer":
+        """A second run in the same prefix and display."""
+        other = desktop.Installer(self.env, self.helper, self.workdir / "run2")
+        self.stack.callback(other.stop)
+        return other
+
+    def copy_program(self, name: str) -> Path:
+        """A copy of the program under another file name, inside the prefix."""
+        target = self.prefix / "drive_c" / "dl" / name
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(self.exe, target)
+        return target
+
+    def wine(self, *args: str, check: bool = True):
+        import subprocess
+        return subprocess.run(["wine", *args], env=self.env, capture_output=True, text=True,
+                              check=check, timeout=120)

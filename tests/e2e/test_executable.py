@@ -1,0 +1,36 @@
+"""The shipped file itself: a 32-bit GUI program that needs no DLL beyond Windows' own."""
+import os
+import re
+import subprocess
+import unittest
+from pathlib import Path
+
+# DLLs that every Windows installation carries.
+WINDOWS_DLLS = {
+    "advapi32.dll", "comctl32.dll", "gdi32.dll", "gdiplus.dll", "kernel32.dll", "msvcrt.dll",
+    "ole32.dll", "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "wininet.dll",
+    "winhttp.dll", "version.dll", "ws2_32.dll",
+}
+
+
+class ExecutableTest(unittest.TestCase):
+    def setUp(self):
+        exe = os.environ.get("LUMAROUTE_EXE")
+        if not exe:
+            self.skipTest("LUMAROUTE_EXE is not set; run through CTest")
+        self.headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], capture_output=True,
+                                      text=True, check=True).stdout
+        self.exe = Path(exe)
+
+    def test_imports_only_windows_own_dlls(self):
+        imported = {name.lower() for name in re.findall(r"DLL Name: (\S+)", self.headers)}
+        self.assertIn("user32.dll", imported)
+        self.assertEqual(imported - WINDOWS_DLLS, set(), "runtime DLLs would have to ship beside the program")
+
+    def test_is_a_32_bit_windows_gui_program(self):
+        self.assertRegex(self.headers, r"file format pei-i386")
+        self.assertRegex(self.headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,20 @@
+# End-to-end tests of the real executable under Wine and Xvfb, one CTest entry per
+# module. Each test inside makes its own prefix and display, so modules may run side
+# by side.
+set(E2E_ENVIRONMENT
+  "LUMAROUTE_EXE=${LUMAROUTE_WINDOWS_BUILD}/LumarouteSetup.exe"
+  "E2E_HELPER=${LUMAROUTE_WINDOWS_BUILD}/tests/e2e_helper.exe"
+  "LANGUAGE_FILE=${LUMAROUTE_WINDOWS_BUILD}/res/English.ini"
+  "WINE_TEMPLATE=${WINE_TEMPLATE}"
+  "E2E_WORKDIR=${CMAKE_BINARY_DIR}/e2e"
+  "PYTHONDONTWRITEBYTECODE=1")
+
+foreach(module executable startup close)
+  add_test(NAME e2e.${module}
+           COMMAND ${PYTHON3} -m unittest -v test_${module}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+  set_tests_properties(e2e.${module} PROPERTIES
+    ENVIRONMENT "${E2E_ENVIRONMENT}"
+    FIXTURES_REQUIRED wine_template
+    TIMEOUT 600)
+endforeach()

@@ -1,0 +1,161 @@
+"""Drives the real LumarouteSetup.exe under Wine the way a user would: starts it,
+finds its windows, clicks at client coordinates, presses keys, and looks at the
+screen. Clicks and keys go through the X server (xdotool), screenshots come from it
+(ImageMagick); a small Windows-side helper lists the windows and reports the
+program's full exit code.
+"""
+import json
+import os
+import subprocess
+import time
+from pathlib import Path
+
+import wine
+
+DIALOG_CLASS = "#32770"
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(predicate, timeout: float, what: str, interval: float = 0.25):
+    """Polls until predicate() returns something true; fails after `timeout` seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+class Screenshot:
+    """An RGB picture of the whole X screen."""
+
+    def __init__(self, png: Path):
+        self.path = png
+        size = subprocess.run(["identify", "-format", "%w %h", str(png)], capture_output=True,
+                              text=True, check=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["convert", str(png), "-depth", "8", "rgb:-"],
+                                  capture_output=True, check=True).stdout
+
+    def pixel(self, x: int, y: int) -> tuple:
+        offset = (y * self.width + x) * 3
+        return tuple(self.rgb[offset:offset + 3])
+
+
+class Installer:
+    """One run of the program in a Wine session (prefix and display) of its own."""
+
+    def __init__(self, env: dict, helper: Path, workdir: Path):
+        self.env = env
+        self.helper = helper
+        self.workdir = workdir
+        self.process = None
+        self.pid = None
+        self.exit_file = None
+
+    # --- process -------------------------------------------------------------------
+    def start(self, exe: Path, *args: str) -> "Installer":
+        self.workdir.mkdir(parents=True, exist_ok=True)
+        self.exit_file = self.workdir / f"exit-{time.monotonic_ns()}.txt"
+        self.process = subprocess.Popen(
+            ["wine", str(self.helper), "launch", wine.windows_path(self.exit_file),
+             wine.windows_path(exe), *args],
+            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+            start_new_session=True)
+        line = self.process.stdout.readline().strip()
+        if not line.isdigit():
+            raise AssertionError(f"the program did not start ({line!r})")
+        self.pid = int(line)
+        return self
+
+    def wait_exit(self, timeout: float = 30) -> int:
+        """The program's full exit code once it has ended."""
+        wait_for(lambda: self.exit_file.exists() and self.exit_file.read_text().strip(),
+                 timeout, "the program to end")
+        self.process.wait(timeout=timeout)
+        return int(self.exit_file.read_text())
+
+    def running(self) -> bool:
+        return self.process is not None and self.process.poll() is None
+
+    def stop(self):
+        if self.process is not None:
+            wine.kill_group(self.process)
+            self.process.stdout.close()
+
+    # --- windows -------------------------------------------------------------------
+    def windows(self) -> list:
+        """The program's top-level windows. Each has "controls" (its child windows)
+        and "texts" (the texts of the visible ones, as a user reads them)."""
+        out = subprocess.run(["wine", str(self.helper), "windows"], env=self.env,
+                             capture_output=True, text=True, timeout=60).stdout
+        found = [w for w in map(json.loads, out.splitlines()) if w["pid"] == self.pid]
+        for w in found:
+            w["texts"] = [c["text"] for c in w["controls"] if c["visible"]]
+        return found
+
+    @staticmethod
+    def control(window: dict, control_id: int) -> dict:
+        matches = [c for c in window["controls"] if c["id"] == control_id]
+        if len(matches) != 1:
+            raise AssertionError(f"control {control_id}: {len(matches)} found")
+        return matches[0]
+
+    def main_window(self, timeout: float = 30, visible: bool = True) -> dict:
+        def find():
+            for w in self.windows():
+                if w["class"] == DIALOG_CLASS and w["title"] == "" and w["visible"] == visible:
+                    return w
+            return None
+        return wait_for(find, timeout, "the installer window")
+
+    def message_box(self, timeout: float = 30) -> dict:
+        def find():
+            for w in self.windows():
+                if w["class"] == DIALOG_CLASS and w["visible"] and w["title"] != "":
+                    return w
+            return None
+        return wait_for(find, timeout, "a message box")
+
+    def wait_no_message_box(self, timeout: float = 30):
+        wait_for(lambda: not any(w["visible"] and w["title"] for w in self.windows()), timeout,
+                 "the message box to close")
+
+    def shell_folder(self, csidl: int) -> str:
+        """What the shell gives for a special folder in this prefix (empty if nothing)."""
+        return subprocess.run(["wine", str(self.helper), "folder", str(csidl)], env=self.env,
+                              capture_output=True, text=True, check=True, timeout=60).stdout.strip()
+
+    def close_window(self, window: dict):
+        subprocess.run(["wine", str(self.helper), "close", str(window["hwnd"])], env=self.env,
+                       check=True, timeout=60)
+
+    # --- input and screen ----------------------------------------------------------
+    def _xdotool(self, *args: str):
+        subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=30)
+
+    def click(self, window: dict, x: int, y: int):
+        """A left click at client coordinates of the (borderless) window."""
+        left, top = window["rect"][0], window["rect"][1]
+        self._xdotool("mousemove", "--sync", str(left + x), str(top + y))
+        self._xdotool("click", "1")
+
+    def key(self, *keys: str):
+        self._xdotool("key", *keys)
+
+    def screenshot(self, name: str) -> Screenshot:
+        png = self.workdir / f"{name}.png"
+        subprocess.run(["import", "-window", "root", str(png)], env=self.env, check=True,
+                       timeout=60)
+        return Screenshot(png)
+
+    # --- disk ----------------------------------------------------------------------
+    def prefix_path(self, windows_path: str) -> Path:
+        """Where a C: path of the prefix lies on the Linux side."""
+        assert windows_path[:3].upper() == "C:\\"
+        return Path(self.env["WINEPREFIX"]) / "drive_c" / windows_path[3:].replace("\\", "/")

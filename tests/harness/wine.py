@@ -1,0 +1,153 @@
+"""Wine prefixes and X displays for the tests that run Windows code.
+
+A template prefix is made once per build (wineboot takes a while); every test then
+works in a clone of it of its own, so that no test sees what another left behind.
+Each test also gets an Xvfb display of its own, since Wine makes no window without
+one. Everything started here is ended by the same context manager that started it.
+"""
+import contextlib
+import fcntl
+import os
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+WINE_ENV = {
+    "WINEDEBUG": "-all",
+    # No offer to install Mono or Gecko.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    "WINEARCH": "win32",
+    "LC_ALL": "C.UTF-8",
+}
+
+def wine_env(prefix: Path, display: str | None = None) -> dict:
+    env = dict(os.environ)
+    env.update(WINE_ENV)
+    env["WINEPREFIX"] = str(prefix)
+    if display is not None:
+        env["DISPLAY"] = display
+    else:
+        env.pop("DISPLAY", None)
+    return env
+
+
+def wine_version() -> str:
+    return subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                          check=True).stdout.strip()
+
+
+def _run(cmd, env, timeout=300):
+    subprocess.run(cmd, env=env, check=True, timeout=timeout,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def ensure_template(template: Path) -> Path:
+    """Creates the template prefix unless a complete one for this Wine exists."""
+    template.parent.mkdir(parents=True, exist_ok=True)
+    stamp = template / ".template-ready"
+    with open(template.parent / (template.name + ".lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        version = wine_version()
+        if stamp.exists() and stamp.read_text() == version:
+            return template
+        shutil.rmtree(template, ignore_errors=True)
+        env = wine_env(template)
+        _run(["wineboot", "-i"], env)
+        _run(["wineserver", "-w"], env)
+        stamp.write_text(version)
+    return template
+
+
+def clone_prefix(template: Path, target: Path) -> Path:
+    """Copies the template. The system DLLs, which nothing writes, are shared as hard
+    links; every other file is a copy of its own, since Wine rewrites some in place."""
+    shutil.rmtree(target, ignore_errors=True)
+    target.parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["cp", "-al", str(template), str(target)], check=True)
+    system32 = target / "drive_c" / "windows" / "system32"
+    for root, dirs, files in os.walk(target):
+        if Path(root) == system32:
+            dirs.clear()
+            continue
+        for name in files:
+            path = Path(root) / name
+            if path.is_symlink():
+                continue
+            copy = path.with_name(name + ".clone")
+            shutil.copy2(path, copy)
+            os.replace(copy, path)
+    (target / ".template-ready").unlink(missing_ok=True)
+    return target
+
+
+@contextlib.contextmanager
+def xvfb(width: int = 1280, height: int = 1024):
+    """An Xvfb server on a free display number; yields the DISPLAY value."""
+    read_fd, write_fd = os.pipe()
+    proc = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
+         "-nolisten", "tcp", "-noreset"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    try:
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or proc.poll() is not None:
+                raise RuntimeError("Xvfb did not start")
+            chunk = os.read(read_fd, 16)
+            if not chunk:
+                raise RuntimeError("Xvfb did not report its display")
+            number += chunk
+        yield ":" + number.decode().strip()
+    finally:
+        os.close(read_fd)
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+def stop_wineserver(prefix: Path) -> None:
+    """Ends every Wine process of the prefix."""
+    env = wine_env(prefix)
+    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+    subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+
+
+@contextlib.contextmanager
+def wine_session(template: Path, workdir: Path, display: bool = True):
+    """A fresh prefix cloned from the template (and a display); yields (prefix, env)."""
+    prefix = clone_prefix(ensure_template(template), workdir / "prefix")
+    try:
+        if display:
+            with xvfb() as disp:
+                try:
+                    yield prefix, wine_env(prefix, disp)
+                finally:
+                    stop_wineserver(prefix)
+        else:
+            try:
+                yield prefix, wine_env(prefix)
+            finally:
+                stop_wineserver(prefix)
+    finally:
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
+def windows_path(path: Path) -> str:
+    """The path as Wine's Z: drive shows it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def kill_group(proc: subprocess.Popen) -> None:
+    if proc.poll() is None:
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()

@@ -1,0 +1,50 @@
+#include "lang/lang_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(LangFolderTest, BaseNameIsTheFileNameCutAtItsLastDot)
+{
+    const struct {
+        const wchar_t* modulePath;
+        const wchar_t* baseName;
+    } cases[] = {
+        {L"D:\\dl\\setup.exe", L"setup"},
+        {L"D:\\dl\\setup2.exe", L"setup2"},
+        {L"C:\\x\\my.setup.exe", L"my.setup"},
+        {L"C:\\x\\noextension", L"noextension"},
+        {L"C:\\dotted.folder\\setup", L"setup"},
+        {L"C:\\x\\.hidden", L""},
+        {L"setup.exe", L"setup"},
+        {L"\\\\server\\share\\Lumaroute Setup.exe", L"Lumaroute Setup"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ExecutableBaseName(c.modulePath), c.baseName) << "for " << std::wstring(c.modulePath).size();
+}
+
+TEST(LangFolderTest, FolderLiesUnderBrinmarkDownNamedByTheExecutable)
+{
+    EXPECT_EQ(ComposeLanguageFolder(L"C:\\ProgramData", L"setup"), L"C:\\ProgramData\\BrinmarkDown\\setup");
+    EXPECT_EQ(ComposeLanguageFilePath(L"C:\\ProgramData\\BrinmarkDown\\setup"),
+              L"C:\\ProgramData\\BrinmarkDown\\setup\\English.ini");
+    // Without a common application data folder the path starts at the drive root.
+    EXPECT_EQ(ComposeLanguageFolder(L"", L"setup"), L"\\BrinmarkDown\\setup");
+}
+
+TEST(LangFolderTest, PathsOfMaxPathCharactersOrMoreDoNotFit)
+{
+    EXPECT_TRUE(FitsMaxPath(std::wstring(259, L'a')));
+    EXPECT_FALSE(FitsMaxPath(std::wstring(260, L'a')));
+
+    // An executable with a 230-character name gives a folder that still composes
+    // whole (nothing is cut) but whose language file does not fit.
+    const std::wstring longName(230, L'n');
+    const std::wstring folder = ComposeLanguageFolder(L"C:\\ProgramData", longName);
+    EXPECT_EQ(folder.size(), std::wstring(L"C:\\ProgramData\\BrinmarkDown\\").size() + 230);
+    EXPECT_FALSE(FitsMaxPath(ComposeLanguageFilePath(folder)));
+}
+
+}  // namespace
