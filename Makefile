@@ -20,7 +20,7 @@ $(WINDOWS)/build.ninja: | deps
 
 $(NATIVE)/build.ninja: | deps
 	cmake -S . -B $(NATIVE) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
-	  -DLUMAROUTE_WINDOWS_BUILD=$(WINDOWS)
+	  -DLUMAROUTE_WINDOWS_BUILD=$(WINDOWS) -DLUMAROUTE_WINE_ROOT=$(BUILD)/wine
 
 windows: deps $(WINDOWS)/build.ninja
 	cmake --build $(WINDOWS)
@@ -32,7 +32,7 @@ test: windows native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 demo: windows
-	bash tools/demo.sh $(WINDOWS)/LumarouteSetup.exe $(BUILD)/demo
+	python3 tools/demo.py $(WINDOWS)/LumarouteSetup.exe $(BUILD)/demo $(BUILD)/wine/template
 
 clean:
 	rm -rf $(BUILD)

@@ -30,7 +30,9 @@ gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
 # Windows-side and end-to-end tests run the cross-built programs under Wine.
 set(LUMAROUTE_WINDOWS_BUILD "" CACHE PATH "Build folder of the cross-compiled program")
 if(LUMAROUTE_WINDOWS_BUILD)
-  set(WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+  # Where the template prefix and the tests' prefixes live; the demo shares the template.
+  set(LUMAROUTE_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE PATH "Folder of the test Wine prefixes")
+  set(WINE_ROOT ${LUMAROUTE_WINE_ROOT})
   set(WINE_TEMPLATE ${WINE_ROOT}/template)
   add_test(NAME wine.template
            COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/make_template.py ${WINE_TEMPLATE})
