@@ -51,7 +51,7 @@ int CMessageLoop::Run()
             DispatchMessageW(&m_msg);
         }
 
-        if (!IsIdleMessage(m_msg)) {
+        if (StartsIdlePeriod(m_msg)) {
             doIdle = true;
             idleCount = 0;
         }
@@ -79,9 +79,9 @@ BOOL CMessageLoop::OnIdle(int /*idleCount*/)
     return FALSE;
 }
 
-bool CMessageLoop::IsIdleMessage(const MSG& msg)
+bool CMessageLoop::StartsIdlePeriod(const MSG& msg)
 {
-    // Messages that arrive continuously without anything having changed.
+    // These arrive continuously without anything having changed.
     switch (msg.message) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:

@@ -38,7 +38,8 @@ private:
     BOOL PreTranslateMessage(MSG* pMsg);
     // Calls every idle handler in the order they were added; never asks for more.
     BOOL OnIdle(int idleCount);
-    static bool IsIdleMessage(const MSG& msg);
+    // False for the messages after which idle processing does not resume.
+    static bool StartsIdlePeriod(const MSG& msg);
 
     std::vector<CMessageFilter*> m_filters;
     std::vector<CIdleHandler*> m_idleHandlers;

@@ -47,9 +47,13 @@ void ExtractDefaultLanguageFile()
         return;
 
     const std::wstring folder = GetLanguageFolder();
-    if (FitsMaxPath(folder))
-        SHCreateDirectory(nullptr, folder.c_str());  // an existing folder is the normal case
-    WriteLanguageFile(ComposeLanguageFilePath(folder), bytes, size);
+    const std::wstring path = ComposeLanguageFilePath(folder);
+    // A language file whose path is too long could not be read either: then nothing
+    // is created, and every text is empty.
+    if (!FitsMaxPath(path))
+        return;
+    SHCreateDirectory(nullptr, folder.c_str());  // an existing folder is the normal case
+    WriteLanguageFile(path, bytes, size);
 }
 
 void SelectLanguageFile()

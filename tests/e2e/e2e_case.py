@@ -36,7 +36,7 @@ class InstallerTestCase(unittest.TestCase):
         self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run")
         self.stack.callback(self.installer.stop)
 
-    def start(self, exe: Path | None = None, *args: str) -> dict:
+    def start(self, exe: "Path | str | None" = None, *args: str) -> dict:
         """Starts the program and returns its main window once it shows."""
         self.installer.start(exe or self.exe, *args)
         return self.installer.main_window()
@@ -47,12 +47,12 @@ class InstallerTestCase(unittest.TestCase):
         self.stack.callback(other.stop)
         return other
 
-    def copy_program(self, name: str) -> Path:
-        """A copy of the program under another file name, inside the prefix."""
+    def copy_program(self, name: str) -> str:
+        """Copies the program into C:\\dl under another file name; returns its C: path."""
         target = self.prefix / "drive_c" / "dl" / name
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.exe, target)
-        return target
+        return "C:\\dl\\" + name
 
     def wine(self, *args: str, check: bool = True):
         import subprocess

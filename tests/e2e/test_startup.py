@@ -90,6 +90,14 @@ class StartupTest(InstallerTestCase):
                 self.assertEqual(run.wait_exit(), 1000)
         self.assertFalse(self.language_file("LumarouteSetup").exists())
 
+    def test_a_data_folder_too_long_for_windows_gets_no_file_and_texts_stay_empty(self):
+        # C:\ProgramData\BrinmarkDown\<230 characters>\English.ini is longer than
+        # the 259 characters Windows' file and profile functions take.
+        base_name = "n" * 230
+        window = self.start(self.copy_program(base_name + ".exe"))
+        self.assertFalse(self.installer.prefix_path(rf"{DATA_FOLDER}\{base_name}").exists())
+        self.assertEqual(self.installer.control(window, 1012)["text"], "")
+
     def test_edited_language_file_is_read_by_the_next_lookup_and_restored_at_the_next_start(self):
         window = self.start()
         language_file = self.language_file("LumarouteSetup")

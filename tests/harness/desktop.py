@@ -59,12 +59,13 @@ class Installer:
         self.exit_file = None
 
     # --- process -------------------------------------------------------------------
-    def start(self, exe: Path, *args: str) -> "Installer":
+    def start(self, exe: "Path | str", *args: str) -> "Installer":
+        """Starts `exe`: a Linux path, or a Windows path (a str) inside the prefix."""
         self.workdir.mkdir(parents=True, exist_ok=True)
         self.exit_file = self.workdir / f"exit-{time.monotonic_ns()}.txt"
         self.process = subprocess.Popen(
             ["wine", str(self.helper), "launch", wine.windows_path(self.exit_file),
-             wine.windows_path(exe), *args],
+             exe if isinstance(exe, str) else wine.windows_path(exe), *args],
             env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
             start_new_session=True)
         line = self.process.stdout.readline().strip()
@@ -107,12 +108,23 @@ class Installer:
         return matches[0]
 
     def main_window(self, timeout: float = 30, visible: bool = True) -> dict:
+        """The installer window once it shows and two listings in a row agree, so that
+        a window still being laid out is not taken for the finished one."""
         def find():
             for w in self.windows():
                 if w["class"] == DIALOG_CLASS and w["title"] == "" and w["visible"] == visible:
                     return w
             return None
-        return wait_for(find, timeout, "the installer window")
+        previous = None
+
+        def settled():
+            nonlocal previous
+            current = find()
+            if current is not None and current == previous:
+                return current
+            previous = current
+            return None
+        return wait_for(settled, timeout, "the installer window")
 
     def message_box(self, timeout: float = 30) -> dict:
         def find():

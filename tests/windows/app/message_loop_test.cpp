@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,9 +29,14 @@ void DrainQueue()
 // What happened, in order: filter and idle handler calls and dispatches, by name.
 using Events = std::vector<std::string>;
 
-// A message-only window that counts the test messages dispatched to it.
+// A message-only window that records the test messages and the step timer dispatched
+// to it, and carries the watchdog that ends a loop which waits for nothing.
 class CountingWindow {
 public:
+    static constexpr UINT_PTR kStepTimer = 1;
+    static constexpr UINT_PTR kWatchdogTimer = 2;
+    static constexpr int kWatchdogQuitCode = -2;
+
     explicit CountingWindow(Events& events) : m_events(events)
     {
         WNDCLASSW wc{};
@@ -52,6 +58,19 @@ public:
     HWND Handle() const { return m_hWnd; }
     int Dispatched() const { return m_dispatched; }
     void Post(UINT msg = kTestMessage) const { PostMessageW(m_hWnd, msg, 0, 0); }
+    // A WM_TIMER, recorded as "timer", after `milliseconds`.
+    void StartStepTimer(UINT milliseconds) const { SetTimer(m_hWnd, kStepTimer, milliseconds, nullptr); }
+
+    // Runs `loop` with a watchdog: a loop still waiting after two seconds is ended
+    // with kWatchdogQuitCode (and "watchdog" recorded) instead of hanging the test.
+    int RunGuarded(CMessageLoop& loop) const
+    {
+        SetTimer(m_hWnd, kWatchdogTimer, 2000, nullptr);
+        const int code = loop.Run();
+        KillTimer(m_hWnd, kWatchdogTimer);
+        KillTimer(m_hWnd, kStepTimer);
+        return code;
+    }
 
 private:
     static constexpr const wchar_t* kClassName = L"LumarouteLoopTestWindow";
@@ -66,6 +85,16 @@ private:
         if (self && uMsg == kTestMessage) {
             ++self->m_dispatched;
             self->m_events.push_back("dispatch");
+            return 0;
+        }
+        if (self && uMsg == WM_TIMER && (wParam == kStepTimer || wParam == kWatchdogTimer)) {
+            KillTimer(hWnd, wParam);
+            if (wParam == kStepTimer) {
+                self->m_events.push_back("timer");
+            } else {
+                self->m_events.push_back("watchdog");
+                PostQuitMessage(kWatchdogQuitCode);
+            }
             return 0;
         }
         return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -117,7 +146,7 @@ protected:
     {
         m_window.Post();
         PostQuitMessage(0);
-        return m_loop.Run();
+        return m_window.RunGuarded(m_loop);
     }
 
     Events m_events;
@@ -134,7 +163,7 @@ TEST_F(MessageLoopTest, RunReturnsTheQuitCodeWhole)
         SCOPED_TRACE(code);
         CMessageLoop loop;
         PostQuitMessage(code);
-        EXPECT_EQ(loop.Run(), code);
+        EXPECT_EQ(m_window.RunGuarded(loop), code);
     }
 }
 
@@ -144,7 +173,7 @@ TEST_F(MessageLoopTest, MessagesPostedBeforeTheQuitAreDispatchedFirst)
     m_window.Post();
     PostQuitMessage(1000);
 
-    EXPECT_EQ(m_loop.Run(), 1000);
+    EXPECT_EQ(m_window.RunGuarded(m_loop), 1000);
     EXPECT_EQ(m_window.Dispatched(), 2);
 }
 
@@ -177,7 +206,7 @@ TEST_F(MessageLoopTest, FiltersSeeMessagesNewestFirstAndTheFirstToConsumeStopsTh
 
         m_window.Post();
         PostQuitMessage(0);
-        loop.Run();
+        EXPECT_EQ(m_window.RunGuarded(loop), 0);
 
         EXPECT_EQ(m_events, c.expected);
     }
@@ -229,56 +258,56 @@ TEST_F(MessageLoopTest, FilterIsRegisteredOnceAndRemovedOnce)
 // ---------------------------------------------------------------------------------
 // Idle handlers
 
-// Records each call; posts two test messages on each of its first `busyPeriods`
-// calls and the quit message on the next. Answers "more work to do", which the loop
-// must not take as a reason to call again before the next message.
+// Records each call and runs `step` with the call's number (from 1). Answers "more
+// work to do", which the loop must not take as a reason to call again before the
+// next message.
 class RecordingIdleHandler : public CIdleHandler {
 public:
-    RecordingIdleHandler(std::string name, Events& events) : m_name(std::move(name)), m_events(events) {}
+    using Step = std::function<void(int call)>;
+
+    RecordingIdleHandler(std::string name, Events& events, Step step = {})
+        : m_name(std::move(name)), m_events(events), m_step(std::move(step))
+    {
+    }
 
     BOOL OnIdle() override
     {
         m_events.push_back(m_name);
         ++m_calls;
-        if (m_window) {
-            if (m_calls <= m_busyPeriods) {
-                m_window->Post();
-                m_window->Post();
-            } else if (m_calls == m_busyPeriods + 1) {
-                PostQuitMessage(7);
-            } else if (m_calls > 100) {
-                PostQuitMessage(-1);  // a loop that keeps calling still ends
-            }
-        }
+        if (m_step)
+            m_step(m_calls);
         return TRUE;
     }
 
-    void Drive(const CountingWindow* window, int busyPeriods)
-    {
-        m_window = window;
-        m_busyPeriods = busyPeriods;
-    }
     int Calls() const { return m_calls; }
 
 private:
     std::string m_name;
     Events& m_events;
-    const CountingWindow* m_window = nullptr;
-    int m_busyPeriods = 0;
+    Step m_step;
     int m_calls = 0;
 };
 
+constexpr int kIdleQuitCode = 7;
+
 TEST_F(MessageLoopTest, IdleHandlersRunInTheOrderAddedOncePerIdlePeriod)
 {
-    RecordingIdleHandler first("first", m_events);
+    // Two test messages in each of the first three idle periods; quits in the fourth.
+    RecordingIdleHandler first("first", m_events, [this](int call) {
+        if (call <= 3) {
+            m_window.Post();
+            m_window.Post();
+        } else if (call == 4) {
+            PostQuitMessage(kIdleQuitCode);
+        }
+    });
     RecordingIdleHandler second("second", m_events);
     RecordingIdleHandler third("third", m_events);
-    first.Drive(&m_window, 3);
     ASSERT_TRUE(m_loop.AddIdleHandler(&first));
     ASSERT_TRUE(m_loop.AddIdleHandler(&second));
     ASSERT_TRUE(m_loop.AddIdleHandler(&third));
 
-    EXPECT_EQ(m_loop.Run(), 7);
+    EXPECT_EQ(m_window.RunGuarded(m_loop), kIdleQuitCode);
 
     // No idle call while messages wait: both posted messages come before the next period.
     Events expected;
@@ -290,12 +319,48 @@ TEST_F(MessageLoopTest, IdleHandlersRunInTheOrderAddedOncePerIdlePeriod)
     EXPECT_EQ(m_events, expected);
 }
 
+TEST_F(MessageLoopTest, MouseMovesPaintsAndCaretBlinksDoNotStartAnIdlePeriod)
+{
+    struct ContinuousCase {
+        const char* name;
+        UINT message;
+    };
+    const std::vector<ContinuousCase> cases{
+        {"WM_MOUSEMOVE", WM_MOUSEMOVE},
+        {"WM_NCMOUSEMOVE", WM_NCMOUSEMOVE},
+        {"WM_PAINT", WM_PAINT},
+        {"caret blink timer", 0x0118},
+    };
+    for (const ContinuousCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_events.clear();
+        CMessageLoop loop;
+        // The first idle period posts the continuous message and starts a timer: only
+        // the WM_TIMER that follows may open the second period, which quits.
+        RecordingIdleHandler handler("idle", m_events, [this, &c](int call) {
+            if (call == 1) {
+                m_window.Post(c.message);
+                m_window.StartStepTimer(30);
+            } else if (call == 2) {
+                PostQuitMessage(kIdleQuitCode);
+            }
+        });
+        ASSERT_TRUE(loop.AddIdleHandler(&handler));
+
+        EXPECT_EQ(m_window.RunGuarded(loop), kIdleQuitCode);
+        EXPECT_EQ(m_events, (Events{"idle", "timer", "idle"}));
+        DrainQueue();
+    }
+}
+
 TEST_F(MessageLoopTest, IdleHandlerIsRegisteredOnceAndRemovedOnce)
 {
-    RecordingIdleHandler driver("driver", m_events);
+    RecordingIdleHandler driver("driver", m_events, [](int call) {
+        if (call == 1)
+            PostQuitMessage(kIdleQuitCode);
+    });
     RecordingIdleHandler handler("handler", m_events);
     RecordingIdleHandler stranger("stranger", m_events);
-    driver.Drive(&m_window, 0);  // quits at the first idle period
 
     EXPECT_FALSE(m_loop.RemoveIdleHandler(&stranger));
     EXPECT_FALSE(m_loop.AddIdleHandler(nullptr));
@@ -303,7 +368,7 @@ TEST_F(MessageLoopTest, IdleHandlerIsRegisteredOnceAndRemovedOnce)
     EXPECT_TRUE(m_loop.AddIdleHandler(&handler));
     EXPECT_FALSE(m_loop.AddIdleHandler(&handler));
 
-    m_loop.Run();
+    EXPECT_EQ(m_window.RunGuarded(m_loop), kIdleQuitCode);
     EXPECT_EQ(m_events, (Events{"driver", "handler"}));
 
     EXPECT_TRUE(m_loop.RemoveIdleHandler(&handler));

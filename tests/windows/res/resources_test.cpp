@@ -1,0 +1,486 @@
+// The resources the installer carries, read from the built LumarouteSetup.exe: the
+// manifest, the version, the icon, the English language file and the dialog template.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "res/resource.h"
+
+namespace {
+
+struct LibraryFreer {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+using Bytes = std::vector<unsigned char>;
+
+// The installer lies one folder above the test programs.
+std::wstring InstallerPath()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring testProgram(path, length);
+    const auto testFolderEnd = testProgram.find_last_of(L"\\/");
+    if (testFolderEnd == std::wstring::npos)
+        return {};
+    const std::wstring testFolder = testProgram.substr(0, testFolderEnd);
+    const auto parentEnd = testFolder.find_last_of(L"\\/");
+    if (parentEnd == std::wstring::npos)
+        return {};
+    return testFolder.substr(0, parentEnd) + L"\\LumarouteSetup.exe";
+}
+
+class ResourcesTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_installer.reset(LoadLibraryExW(InstallerPath().c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    }
+    static void TearDownTestSuite() { s_installer.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_NE(s_installer, nullptr) << "cannot load " << testing::PrintToString(InstallerPath())
+                                        << ", error " << GetLastError();
+    }
+
+    // The raw bytes of a resource of the installer; empty when it has none.
+    static Bytes Resource(const wchar_t* type, const wchar_t* name)
+    {
+        const HMODULE module = s_installer.get();
+        const HRSRC found = FindResourceW(module, name, type);
+        if (!found)
+            return {};
+        const HGLOBAL loaded = LoadResource(module, found);
+        const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+        if (!bytes)
+            return {};
+        return Bytes(bytes, bytes + SizeofResource(module, found));
+    }
+    static Bytes Resource(const wchar_t* type, int id) { return Resource(type, MAKEINTRESOURCEW(id)); }
+
+private:
+    static UniqueLibrary s_installer;
+};
+
+UniqueLibrary ResourcesTest::s_installer;
+
+// A little-endian reader over resource bytes that never reads past their end: a
+// read beyond it yields zeros and marks the reader as overrun.
+class Reader {
+public:
+    explicit Reader(const Bytes& bytes, std::size_t offset = 0) : m_bytes(bytes), m_offset(offset) {}
+
+    std::uint8_t Byte()
+    {
+        if (m_offset + 1 > m_bytes.size()) {
+            m_overrun = true;
+            return 0;
+        }
+        return m_bytes[m_offset++];
+    }
+    std::uint16_t Word()
+    {
+        const std::uint16_t low = Byte();
+        return static_cast<std::uint16_t>(low | Byte() << 8);
+    }
+    std::uint32_t Dword()
+    {
+        const std::uint32_t low = Word();
+        return low | static_cast<std::uint32_t>(Word()) << 16;
+    }
+    std::wstring String()  // NUL-terminated UTF-16
+    {
+        std::wstring text;
+        while (!m_overrun) {
+            const wchar_t ch = static_cast<wchar_t>(Word());
+            if (ch == 0)
+                break;
+            text += ch;
+        }
+        return text;
+    }
+    void AlignToDword() { m_offset = (m_offset + 3) & ~std::size_t{3}; }
+    void Skip(std::size_t count)
+    {
+        if (m_offset + count > m_bytes.size())
+            m_overrun = true;
+        m_offset += count;
+    }
+    std::size_t Offset() const { return m_offset; }
+    bool Overrun() const { return m_overrun; }
+
+private:
+    const Bytes& m_bytes;
+    std::size_t m_offset;
+    bool m_overrun = false;
+};
+
+// ---------------------------------------------------------------------------------
+// Manifest
+
+TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForX86)
+{
+    const Bytes bytes = Resource(RT_MANIFEST, 1);
+    ASSERT_FALSE(bytes.empty());
+    const std::string manifest(bytes.begin(), bytes.end());
+
+    for (const char* expected : {R"(level="requireAdministrator")", R"(uiAccess="false")",
+                                 R"(name="Microsoft.Windows.Common-Controls")", R"(version="6.0.0.0")",
+                                 R"(processorArchitecture="x86")"}) {
+        SCOPED_TRACE(expected);
+        EXPECT_NE(manifest.find(expected), std::string::npos);
+    }
+    // The common controls' version and architecture belong to that dependency itself.
+    const auto controls = manifest.find("Microsoft.Windows.Common-Controls");
+    ASSERT_NE(controls, std::string::npos);
+    const auto identityStart = manifest.rfind("<assemblyIdentity", controls);
+    const auto identityEnd = manifest.find("/>", controls);
+    ASSERT_NE(identityStart, std::string::npos);
+    ASSERT_NE(identityEnd, std::string::npos);
+    const std::string identity = manifest.substr(identityStart, identityEnd - identityStart);
+    EXPECT_NE(identity.find(R"(version="6.0.0.0")"), std::string::npos) << identity;
+    EXPECT_NE(identity.find(R"(processorArchitecture="x86")"), std::string::npos) << identity;
+}
+
+// ---------------------------------------------------------------------------------
+// Version
+
+TEST_F(ResourcesTest, FileAndProductVersionAre1_0_0_1)
+{
+    const Bytes bytes = Resource(RT_VERSION, VS_VERSION_INFO);
+    ASSERT_FALSE(bytes.empty());
+
+    // VS_VERSIONINFO: length, value length, type, L"VS_VERSION_INFO", padding, then
+    // the VS_FIXEDFILEINFO.
+    Reader reader(bytes);
+    reader.Word();
+    const std::uint16_t valueLength = reader.Word();
+    reader.Word();
+    EXPECT_EQ(reader.String(), L"VS_VERSION_INFO");
+    reader.AlignToDword();
+    ASSERT_EQ(valueLength, sizeof(VS_FIXEDFILEINFO));
+    ASSERT_LE(reader.Offset() + sizeof(VS_FIXEDFILEINFO), bytes.size());
+    VS_FIXEDFILEINFO info{};
+    std::memcpy(&info, bytes.data() + reader.Offset(), sizeof(info));
+
+    EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(info.dwFileVersionMS, static_cast<DWORD>(MAKELONG(0, 1)));
+    EXPECT_EQ(info.dwFileVersionLS, static_cast<DWORD>(MAKELONG(1, 0)));
+    EXPECT_EQ(info.dwProductVersionMS, static_cast<DWORD>(MAKELONG(0, 1)));
+    EXPECT_EQ(info.dwProductVersionLS, static_cast<DWORD>(MAKELONG(1, 0)));
+}
+
+// ---------------------------------------------------------------------------------
+// Icon
+
+TEST_F(ResourcesTest, IconHoldsOne48x48ImageAt32BitsPerPixel)
+{
+    // GRPICONDIR: reserved, type (1 = icon), count; then 14-byte entries.
+    const Bytes group = Resource(RT_GROUP_ICON, IDI_APPICON);
+    ASSERT_FALSE(group.empty());
+    Reader reader(group);
+    EXPECT_EQ(reader.Word(), 0);
+    EXPECT_EQ(reader.Word(), 1);
+    ASSERT_EQ(reader.Word(), 1) << "images in the icon";
+
+    const unsigned width = reader.Byte();
+    const unsigned height = reader.Byte();
+    reader.Skip(2);  // colour count, reserved
+    reader.Word();   // planes
+    const unsigned bitCount = reader.Word();
+    const std::uint32_t imageSize = reader.Dword();
+    const std::uint16_t imageId = reader.Word();
+    ASSERT_FALSE(reader.Overrun());
+    EXPECT_EQ(reader.Offset(), group.size());
+    EXPECT_EQ(width, 48u);
+    EXPECT_EQ(height, 48u);
+    EXPECT_EQ(bitCount, 32u);
+
+    // The image itself agrees with its directory entry.
+    const Bytes image = Resource(RT_ICON, imageId);
+    ASSERT_FALSE(image.empty());
+    EXPECT_EQ(image.size(), imageSize);
+    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header{};
+    std::memcpy(&header, image.data(), sizeof(header));
+    EXPECT_EQ(header.biWidth, 48);
+    EXPECT_EQ(header.biHeight, 96);  // colour and mask images together
+    EXPECT_EQ(header.biBitCount, 32);
+}
+
+// ---------------------------------------------------------------------------------
+// English language file
+
+std::vector<std::wstring> SplitCrLf(const std::wstring& text)
+{
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));  // what follows the last line end
+    return lines;
+}
+
+TEST_F(ResourcesTest, EnglishFileIsUtf16WithTheTwentyTextsInOrderAndSixEmptyLines)
+{
+    const Bytes bytes = Resource(L"INI", IDR_ENGLISH_INI);
+    ASSERT_GE(bytes.size(), 2u);
+    ASSERT_EQ(bytes[0], 0xFF);
+    ASSERT_EQ(bytes[1], 0xFE);
+    ASSERT_EQ(bytes.size() % 2, 0u);
+    std::wstring text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(bytes[i] | bytes[i + 1] << 8);
+
+    const std::vector<std::wstring> lines = SplitCrLf(text);
+    for (const std::wstring& line : lines) {
+        EXPECT_EQ(line.find_first_of(L"\r\n"), std::wstring::npos)
+            << "a bare CR or LF in " << testing::PrintToString(line);
+    }
+
+    const std::vector<std::wstring> keys{
+        L"STR_COMPANY_NAME",    L"STR_PROCESS_NAME",    L"STR_PROJECT_NAME", L"STR_DOWN_URL",
+        L"STR_LICENCE_URL",     L"STR_CLOSE_TIP",       L"STR_SOFT_TIP",     L"STR_INSTALL_PATH",
+        L"STR_AGREE_INSTALL",   L"STR_AGREE",           L"STR_NOTICE_PROCESS1", L"STR_NOTICE_PROCESS2",
+        L"STR_DOWNLOADING",     L"STR_BEING_INSTALLED", L"STR_INSTALLING_WAIT", L"STR_FINISH",
+        L"STR_ERROR",           L"STR_NETWORK_ERROR",   L"STR_SYSTEM_ERROR", L"STR_SELECT_FOLDER",
+    };
+    // The section line, the entries, six empty lines, and nothing after the last CR LF.
+    ASSERT_EQ(lines.size(), 1 + keys.size() + 6 + 1);
+    EXPECT_EQ(lines[0], L"[LANSTR]");
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::wstring& line = lines[1 + i];
+        SCOPED_TRACE(testing::PrintToString(line));
+        const auto equals = line.find(L'=');
+        ASSERT_NE(equals, std::wstring::npos);
+        std::wstring key = line.substr(0, equals);
+        key.erase(key.find_last_not_of(L' ') + 1);
+        EXPECT_EQ(key, keys[i]);
+        EXPECT_NE(line.find_first_not_of(L' ', equals + 1), std::wstring::npos) << "no value";
+    }
+    for (std::size_t i = 1 + keys.size(); i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], L"") << "line " << i + 1;
+}
+
+// ---------------------------------------------------------------------------------
+// Dialog template
+
+// Either a string or an ordinal (0xFFFF then the number), as class names, titles and
+// menus are stored in a template.
+struct NameOrOrdinal {
+    std::wstring name;
+    std::uint16_t ordinal = 0;
+};
+
+NameOrOrdinal ReadNameOrOrdinal(Reader& reader)
+{
+    const std::uint16_t first = reader.Word();
+    if (first == 0xFFFF)
+        return {L"", reader.Word()};
+    if (first == 0)
+        return {};
+    std::wstring name(1, static_cast<wchar_t>(first));
+    name += reader.String();
+    return {name, 0};
+}
+
+struct DialogItem {
+    std::uint32_t exStyle;
+    std::uint32_t style;
+    std::uint32_t id;
+    NameOrOrdinal windowClass;
+    NameOrOrdinal title;
+};
+
+struct DialogTemplate {
+    std::uint16_t version = 0;
+    std::uint16_t signature = 0;
+    std::uint32_t exStyle = 0;
+    std::uint32_t style = 0;
+    std::uint16_t itemCount = 0;
+    NameOrOrdinal menu;
+    NameOrOrdinal windowClass;
+    std::wstring title;
+    std::uint16_t pointSize = 0;
+    std::wstring typeface;
+    std::vector<DialogItem> items;
+};
+
+// A DLGTEMPLATEEX and its DLGITEMTEMPLATEEX items; `ok` false when the bytes end early.
+DialogTemplate ParseDialogTemplateEx(const Bytes& bytes, bool& ok)
+{
+    DialogTemplate dialog;
+    Reader reader(bytes);
+    dialog.version = reader.Word();
+    dialog.signature = reader.Word();
+    reader.Dword();  // help id
+    dialog.exStyle = reader.Dword();
+    dialog.style = reader.Dword();
+    dialog.itemCount = reader.Word();
+    reader.Skip(4 * sizeof(std::int16_t));  // x, y, cx, cy
+    dialog.menu = ReadNameOrOrdinal(reader);
+    dialog.windowClass = ReadNameOrOrdinal(reader);
+    dialog.title = reader.String();
+    if (dialog.style & (DS_SETFONT | DS_SHELLFONT)) {
+        dialog.pointSize = reader.Word();
+        reader.Word();  // weight
+        reader.Skip(2);  // italic, charset
+        dialog.typeface = reader.String();
+    }
+    for (std::uint16_t i = 0; i < dialog.itemCount && !reader.Overrun(); ++i) {
+        reader.AlignToDword();
+        DialogItem item{};
+        reader.Dword();  // help id
+        item.exStyle = reader.Dword();
+        item.style = reader.Dword();
+        reader.Skip(4 * sizeof(std::int16_t));
+        item.id = reader.Dword();
+        item.windowClass = ReadNameOrOrdinal(reader);
+        item.title = ReadNameOrOrdinal(reader);
+        reader.Skip(reader.Word());  // creation data
+        dialog.items.push_back(item);
+    }
+    ok = !reader.Overrun();
+    return dialog;
+}
+
+TEST_F(ResourcesTest, DialogIsAHiddenBorderlessPopupInMsShellDlg9)
+{
+    bool ok = false;
+    const DialogTemplate dialog = ParseDialogTemplateEx(Resource(RT_DIALOG, IDD_MAINDLG), ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(dialog.version, 1);
+    ASSERT_EQ(dialog.signature, 0xFFFF) << "not an extended template";
+
+    // Exactly these: not visible before the program has placed it, and no caption,
+    // system menu or frame, since the program draws the whole window itself.
+    EXPECT_EQ(dialog.style, static_cast<std::uint32_t>(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                                       DS_SETFONT | DS_FIXEDSYS | DS_3DLOOK));
+    EXPECT_EQ(dialog.exStyle, 0u);
+    EXPECT_EQ(dialog.menu.name, L"");
+    EXPECT_EQ(dialog.menu.ordinal, 0);
+    EXPECT_EQ(dialog.windowClass.name, L"");
+    EXPECT_EQ(dialog.windowClass.ordinal, 0);
+    EXPECT_EQ(dialog.title, L"");
+    EXPECT_EQ(dialog.pointSize, 9);
+    EXPECT_EQ(dialog.typeface, L"MS Shell Dlg");
+}
+
+enum class Kind { OwnerDrawnButton, Edit, Static, Progress };
+
+struct ExpectedItem {
+    std::uint32_t id;
+    Kind kind;
+    std::uint32_t exStyle;
+    const wchar_t* text;
+};
+
+// An item's class as text: a predefined class's atom as "#0x0080" (button), "#0x0081"
+// (edit) or "#0x0082" (static); a class name in lower case, since window class names
+// are matched without regard to case.
+std::wstring ClassOf(const NameOrOrdinal& windowClass)
+{
+    if (windowClass.name.empty()) {
+        wchar_t atom[16] = {};
+        swprintf(atom, 16, L"#0x%04X", windowClass.ordinal);
+        return atom;
+    }
+    std::wstring name = windowClass.name;
+    CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
+const wchar_t* ExpectedClass(Kind kind)
+{
+    switch (kind) {
+    case Kind::OwnerDrawnButton:
+        return L"#0x0080";
+    case Kind::Edit:
+        return L"#0x0081";
+    case Kind::Static:
+        return L"#0x0082";
+    case Kind::Progress:
+        return L"msctls_progress32";
+    }
+    return L"";
+}
+
+TEST_F(ResourcesTest, DialogItemsHaveTheirIdsClassesStylesAndTextsInOrder)
+{
+    bool ok = false;
+    const DialogTemplate dialog = ParseDialogTemplateEx(Resource(RT_DIALOG, IDD_MAINDLG), ok);
+    ASSERT_TRUE(ok);
+
+    const std::vector<ExpectedItem> expected{
+        {1000, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // close
+        {1001, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // minimise
+        {1002, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // install
+        {1003, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // agree check box
+        {1004, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // licence link
+        {1005, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // customise
+        {1008, Kind::OwnerDrawnButton, WS_EX_TRANSPARENT, L""},  // browse
+        {1009, Kind::Edit, 0, L""},                              // install path
+        {1013, Kind::Static, 0, L"Please agree Brinmark License Agreement"},
+        {1012, Kind::Static, 0, L"Installation Path:"},
+        {1010, Kind::Progress, 0, L""},
+        {1014, Kind::OwnerDrawnButton, 0, L"Hide"},
+        {1015, Kind::OwnerDrawnButton, 0, L""},  // launch
+        {1016, Kind::Static, 0, L"Installing"},   // percentage
+    };
+    ASSERT_EQ(dialog.itemCount, expected.size());
+    ASSERT_EQ(dialog.items.size(), expected.size());
+
+    // All classes in one comparison, so that a wrong class reads as one list.
+    std::vector<std::wstring> classes, expectedClasses;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        classes.push_back(ClassOf(dialog.items[i].windowClass));
+        expectedClasses.push_back(ExpectedClass(expected[i].kind));
+    }
+    EXPECT_EQ(classes, expectedClasses);
+
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const ExpectedItem& want = expected[i];
+        const DialogItem& item = dialog.items[i];
+        SCOPED_TRACE("item " + std::to_string(i) + ", id " + std::to_string(want.id));
+
+        EXPECT_EQ(item.id, want.id);
+        EXPECT_EQ(item.exStyle, want.exStyle);
+        EXPECT_EQ(item.title.ordinal, 0);
+        EXPECT_EQ(item.title.name, want.text);
+        EXPECT_EQ(item.style & (WS_CHILD | WS_VISIBLE), static_cast<std::uint32_t>(WS_CHILD | WS_VISIBLE));
+
+        switch (want.kind) {
+        case Kind::OwnerDrawnButton:
+            // The button type is a number in the low four bits, not a set of flags.
+            EXPECT_EQ(item.style & BS_TYPEMASK, static_cast<std::uint32_t>(BS_OWNERDRAW));
+            EXPECT_EQ(item.style & WS_TABSTOP, static_cast<std::uint32_t>(WS_TABSTOP));
+            break;
+        case Kind::Edit:
+            EXPECT_EQ(item.style & (ES_AUTOHSCROLL | WS_TABSTOP),
+                      static_cast<std::uint32_t>(ES_AUTOHSCROLL | WS_TABSTOP));
+            EXPECT_EQ(item.style & (ES_CENTER | ES_RIGHT), static_cast<std::uint32_t>(ES_LEFT));
+            EXPECT_EQ(item.style & WS_BORDER, 0u);
+            break;
+        case Kind::Static:
+            EXPECT_EQ(item.style & SS_TYPEMASK, static_cast<std::uint32_t>(SS_LEFT));
+            EXPECT_EQ(item.style & WS_GROUP, static_cast<std::uint32_t>(WS_GROUP));
+            break;
+        case Kind::Progress:
+            EXPECT_EQ(item.style & WS_BORDER, 0u);
+            break;
+        }
+    }
+}
+
+}  // namespace
