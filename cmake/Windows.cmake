@@ -19,10 +19,20 @@ add_library(lumaroute_win STATIC
   app/app_module.cpp
   app/message_loop.cpp
   app/shell_folder.cpp
+  controls/down_progress_bar.cpp
+  controls/owner_draw.cpp
+  controls/owner_draw_button.cpp
+  controls/png_image.cpp
+  controls/select_state_button.cpp
+  controls/window_impl.cpp
+  download/error_report.cpp
   install/close_confirmation.cpp
   install/compat_flag.cpp
+  install/install_command.cpp
   install/install_folder.cpp
+  install/licence.cpp
   lang/language.cpp
+  ui/chrome.cpp
   ui/dialog_impl.cpp
   ui/main_dlg.cpp
   ui/reflect.cpp
@@ -31,8 +41,9 @@ target_link_libraries(lumaroute_win PUBLIC lumaroute_core
   gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/resources.rc)
+file(GLOB SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*.png)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
-  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/res")
 
 add_executable(LumarouteSetup WIN32 app/main.cpp ${RESOURCE_SCRIPT})

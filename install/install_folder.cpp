@@ -1,3 +1,56 @@
+// The install folder: its global, the custom-install area that shows it, the folder
+// browser, and how the typed text becomes the folder.
 #include "install/install_folder.h"
 
+#include <windows.h>
+#include <shlobj.h>
+
+#include <io.h>
+
+#include "app/shell_folder.h"
+#include "lang/language.h"
+#include "ui/main_dlg.h"
+
 std::wstring g_strInstallPath;
+
+LRESULT CMainDlg::OnCustomize(WORD, WORD, HWND, BOOL&)
+{
+    // The path row lies below the collapsed height: growing the window shows it.
+    const int height = m_btnCustomize.IsSelected() ? kExpandedHeight : kCollapsedHeight;
+    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, height, SWP_NOMOVE | SWP_NOZORDER);
+    return 0;
+}
+
+LRESULT CMainDlg::OnBrowse(WORD, WORD, HWND, BOOL&)
+{
+    wchar_t displayName[MAX_PATH] = {};
+    const std::wstring title = LoadLangString(L"STR_SELECT_FOLDER");
+    BROWSEINFOW browse{};
+    browse.hwndOwner = m_hWnd;
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = title.c_str();
+    browse.ulFlags = BIF_EDITBOX;
+
+    const LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return 0;
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(chosen, path))
+        path[0] = L'\0';  // a virtual folder has no file-system path
+    CoTaskMemFree(chosen);
+    g_strInstallPath = path;
+    ShowInstallPath();
+    return 0;
+}
+
+void CMainDlg::ResolveInstallPath()
+{
+    const HWND field = GetDlgItem(m_hWnd, IDC_EDIT_PATH);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
+    g_strInstallPath = text;
+    // A folder or file of that name keeps the text as typed; anything else (a new
+    // folder name, an empty field) gives the default folder.
+    if (g_strInstallPath.empty() || _waccess(g_strInstallPath.c_str(), 0) != 0)
+        g_strInstallPath = GetShellFolderPath(CSIDL_PROGRAM_FILESX86);
+}

@@ -1,28 +1,24 @@
 #!/usr/bin/env python3
-"""Draws the application icon (48 x 48, 32 bits per pixel with alpha) with ImageMagick
-and packs it into a one-image .ico file.
+"""Draws the application icon (48 x 48, 32 bits per pixel with alpha): the Lumaroute
+mark on its blue tile, as drawn by make_skin.py for the skin, packed into a one-image
+.ico file. make_skin.py writes res/app.ico this way too.
 
 usage: make_icon.py OUTPUT.ico
 """
+import os
 import struct
-import subprocess
 import sys
 
 SIZE = 48
-BLUE = "#4088FF"
 
 
 def render_rgba() -> bytes:
-    cmd = [
-        "convert", "-size", f"{SIZE}x{SIZE}", "xc:none",
-        "-fill", BLUE, "-draw", "roundrectangle 2,2 45,45 10,10",
-        "-fill", "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "32",
-        "-gravity", "center", "-annotate", "+1+1", "L",
-        "-depth", "8", "rgba:-",
-    ]
-    data = subprocess.run(cmd, check=True, capture_output=True).stdout
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    sys.dont_write_bytecode = True   # leave no __pycache__ in tools/
+    import make_skin
+    data = make_skin.icon_rgba(SIZE)
     if len(data) != SIZE * SIZE * 4:
-        raise SystemExit(f"make_icon: ImageMagick gave {len(data)} bytes")
+        raise SystemExit(f"make_icon: the drawing gave {len(data)} bytes")
     return data
 
 

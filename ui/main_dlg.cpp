@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <utility>
+
 #include "app/app_module.h"
 #include "app/shell_folder.h"
 #include "install/install_folder.h"
@@ -39,24 +41,10 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     g_pMainDlg = this;
     m_state = STATE_SETUP;
 
-    PlaceControl(IDC_BTN_CLOSE, kCloseRect, true);
-    PlaceControl(IDC_BTN_MINIMIZE, kMinimizeRect, true);
-    PlaceControl(IDC_BTN_INSTALL, kInstallRect, true);
-    PlaceControl(IDC_CHK_AGREE, kAgreeRect, true);
-    PlaceControl(IDC_BTN_LICENCE, kLicenceRect, true);
-    PlaceControl(IDC_BTN_CUSTOMIZE, kCustomizeRect, true);
-
-    m_hAgreeText = GetDlgItem(m_hWnd, IDC_STATIC_AGREE);
-    SetWindowTextW(m_hAgreeText, LoadLangString(L"STR_AGREE").c_str());
-    PlaceControl(IDC_STATIC_AGREE, kAgreeTextRect, false);
-
-    PlaceControl(IDC_BTN_BROWSE, kBrowseRect, true);
-    PlaceControl(IDC_BTN_LAUNCH, kLaunchRect, false);
-    PlaceControl(IDC_BTN_HIDE, kHideRect, false);
-    PlaceControl(IDC_PROGRESS, kProgressRect, false);
-
-    m_hPercentText = GetDlgItem(m_hWnd, IDC_STATIC_PERCENT);
-    PlaceControl(IDC_STATIC_PERCENT, kPercentRect, false);
+    // A missing picture ends the set-up where it happens: the window still shows, with
+    // the rest of its controls as the template made them.
+    if (!LoadDialogImages() || !SetUpControls())
+        return FALSE;
 
     g_strInstallPath = GetShellFolderPath(CSIDL_PROGRAM_FILESX86);
     ShowInstallPath();
@@ -64,8 +52,75 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     SetDlgItemTextW(m_hWnd, IDC_STATIC_PATH, LoadLangString(L"STR_INSTALL_PATH").c_str());
     PlaceControl(IDC_STATIC_PATH, PathLabelRect(GetUserDefaultUILanguage()), true);
-
     return TRUE;
+}
+
+bool CMainDlg::LoadDialogImages()
+{
+    if (!LoadPngImage(m_hWnd, 213, L"PNG", m_imgLogo) || !LoadPngImage(m_hWnd, 214, L"PNG", m_imgProduct) ||
+        !LoadPngImage(m_hWnd, 207, L"PNG", m_imgPathFrame))
+        return false;
+    for (const WORD id : {353, 363, 373}) {
+        ImagePtr banner;
+        if (!LoadPngImage(m_hWnd, id, L"PNG", banner))
+            return false;
+        m_banners.push_back(std::move(banner));
+    }
+    m_curBanner = m_banners.front().get();
+    return true;
+}
+
+template <class Button>
+bool CMainDlg::SkinButton(Button& button, int id, std::initializer_list<WORD> imageIds,
+                          std::initializer_list<int> order, const ControlRect& rect, bool visible)
+{
+    std::vector<Gdiplus::Image*> loaded;
+    for (const WORD imageId : imageIds) {
+        ImagePtr image;
+        if (!LoadPngImage(m_hWnd, imageId, L"PNG", image))
+            return false;
+        loaded.push_back(image.get());
+        m_controlImages.push_back(std::move(image));
+    }
+    ImageList list;
+    for (const int index : order)
+        list.push_back(loaded[index]);
+    button.SetImages(m_hWnd, std::move(list));
+    button.SubclassWindow(GetDlgItem(m_hWnd, id));
+    PlaceControl(id, rect, visible);
+    return true;
+}
+
+bool CMainDlg::SetUpControls()
+{
+    if (!SkinButton(m_btnClose, IDC_BTN_CLOSE, {239, 240}, {0, 1, 0}, kCloseRect, true) ||
+        !SkinButton(m_btnMinimize, IDC_BTN_MINIMIZE, {243, 244}, {0, 1, 0}, kMinimizeRect, true) ||
+        !SkinButton(m_btnInstall, IDC_BTN_INSTALL, {333, 343, 323}, {0, 1, 2}, kInstallRect, true) ||
+        !SkinButton(m_chkAgree, IDC_CHK_AGREE, {215, 202}, {0, 1}, kAgreeRect, true) ||
+        // Two copies of one picture: the sentence looks the same in both states.
+        !SkinButton(m_btnLicence, IDC_BTN_LICENCE, {383, 383}, {0, 1}, kLicenceRect, true) ||
+        !SkinButton(m_btnCustomize, IDC_BTN_CUSTOMIZE, {283, 293}, {0, 1}, kCustomizeRect, true))
+        return false;
+
+    m_hAgreeText = GetDlgItem(m_hWnd, IDC_STATIC_AGREE);
+    SetWindowTextW(m_hAgreeText, LoadLangString(L"STR_AGREE").c_str());
+    PlaceControl(IDC_STATIC_AGREE, kAgreeTextRect, false);
+
+    if (!SkinButton(m_btnBrowse, IDC_BTN_BROWSE, {263, 273}, {0, 1, 0}, kBrowseRect, true) ||
+        !SkinButton(m_btnLaunch, IDC_BTN_LAUNCH, {403, 413, 393}, {0, 1, 2}, kLaunchRect, false) ||
+        !SkinButton(m_btnHide, IDC_BTN_HIDE, {303, 313}, {0, 1, 0}, kHideRect, false))
+        return false;
+
+    m_progress.SubclassWindow(GetDlgItem(m_hWnd, IDC_PROGRESS));
+    PlaceControl(IDC_PROGRESS, kProgressRect, false);
+    RECT bar{};
+    GetClientRect(m_progress.m_hWnd, &bar);
+    // The bar's window owns the region from here on.
+    SetWindowRgn(m_progress.m_hWnd, CreateRoundRectRgn(bar.left, bar.top, bar.right, bar.bottom, 3, 3), TRUE);
+
+    m_hPercentText = GetDlgItem(m_hWnd, IDC_STATIC_PERCENT);
+    PlaceControl(IDC_STATIC_PERCENT, kPercentRect, false);
+    return true;
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -79,16 +134,39 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 
 void CMainDlg::CloseAndQuit(int exitCode)
 {
+    m_imgLogo.reset();
+    m_imgProduct.reset();
+    m_imgPathFrame.reset();
+    m_curBanner = nullptr;
+    m_banners.clear();
     DestroyWindow(m_hWnd);
+    // The controls are gone with the window, and their pictures with them.
+    m_controlImages.clear();
     PostQuitMessage(exitCode);
 }
 
 void CMainDlg::ShowInstallPath()
 {
+    if (!m_editPath.m_hWnd)
+        m_editPath.SubclassWindow(GetDlgItem(m_hWnd, IDC_EDIT_PATH));
     if (!SetDlgItemTextW(m_hWnd, IDC_EDIT_PATH, g_strInstallPath.c_str())) {
         MessageBeep(0xFFFFFFFF);
         SetFocus(GetDlgItem(m_hWnd, IDC_EDIT_PATH));
     }
+}
+
+LRESULT CMainDlg::OnDownFinished(UINT, WPARAM, LPARAM, BOOL&)
+{
+    m_state = STATE_FINISHED;
+    KillTimer(m_hWnd, IDT_BANNER);
+    for (const int id : {IDC_PROGRESS, IDC_BTN_HIDE, IDC_STATIC_PERCENT})
+        ShowWindow(GetDlgItem(m_hWnd, id), SW_HIDE);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    for (const int id : {IDC_BTN_LAUNCH, IDC_BTN_CLOSE, IDC_BTN_MINIMIZE})
+        ShowWindow(GetDlgItem(m_hWnd, id), SW_SHOW);
+    if (!IsWindowVisible(m_hWnd))
+        ShowWindow(m_hWnd, SW_SHOW);
+    return 0;
 }
 
 void CMainDlg::CenterOnWorkArea()

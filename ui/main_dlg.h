@@ -3,8 +3,16 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/handles.h"
 #include "app/message_loop.h"
+#include "controls/down_progress_bar.h"
+#include "controls/owner_draw_button.h"
+#include "controls/path_edit.h"
+#include "controls/png_image.h"
+#include "controls/select_state_button.h"
+#include "download/notifications.h"
 #include "res/resource.h"
 #include "ui/dialog_impl.h"
 #include "ui/dialog_layout.h"
@@ -16,6 +24,8 @@ enum DialogState : int {
     STATE_FINISHED = 2,
 };
 
+inline constexpr UINT_PTR IDT_BANNER = 3395;
+
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter, public CIdleHandler {
 public:
     enum { IDD = IDD_MAINDLG };
@@ -26,9 +36,20 @@ public:
     BEGIN_MSG_MAP(CMainDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
+        MESSAGE_HANDLER(WM_NCHITTEST, OnNcHitTest)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnCtlColorStatic)
         COMMAND_ID_HANDLER(IDC_BTN_CLOSE, OnCloseButton)
         COMMAND_ID_HANDLER(IDC_BTN_MINIMIZE, OnMinimize)
+        COMMAND_ID_HANDLER(IDC_BTN_INSTALL, OnInstall)
+        COMMAND_ID_HANDLER(IDC_CHK_AGREE, OnAgree)
+        COMMAND_ID_HANDLER(IDC_BTN_LICENCE, OnLicence)
+        COMMAND_ID_HANDLER(IDC_BTN_CUSTOMIZE, OnCustomize)
+        COMMAND_ID_HANDLER(IDC_BTN_BROWSE, OnBrowse)
+        MESSAGE_HANDLER(WM_DOWN_ERROR, OnDownError)
+        MESSAGE_HANDLER(WM_DOWN_FINISHED, OnDownFinished)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
 
@@ -38,22 +59,73 @@ public:
 
     // Puts g_strInstallPath into the path field; beeps and focuses the field if that fails.
     void ShowInstallPath();
+    // Reads the path field into g_strInstallPath and falls back to the default
+    // folder when nothing of that name exists.
+    void ResolveInstallPath();
 
     int m_state = STATE_SETUP;
 
 private:
+    // Start-up and shut-down.
     LRESULT OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnCloseButton(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
-    LRESULT OnMinimize(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
-
+    bool LoadDialogImages();
+    bool SetUpControls();
+    // Loads `imageIds`, hands the button the list `order` picks from them, attaches
+    // the button to control `id` and puts it in place; false when an image is missing.
+    template <class Button>
+    bool SkinButton(Button& button, int id, std::initializer_list<WORD> imageIds,
+                    std::initializer_list<int> order, const ControlRect& rect, bool visible);
     void CenterOnWorkArea();
     void SetIcons();
     void PlaceControl(int id, const ControlRect& rect, bool visible);
 
+    // Chrome and painting.
+    LRESULT OnPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnTimer(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnCtlColorStatic(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    void PaintPathFrame(Gdiplus::Graphics& graphics);
+
+    // Close and minimise.
+    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnCloseButton(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnMinimize(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+
+    // Install flow.
+    LRESULT OnInstall(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnAgree(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnLicence(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnCustomize(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnBrowse(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+
+    // Download notifications.
+    LRESULT OnDownError(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDownFinished(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    void ShowFatalError(const std::wstring& text);
+
+    COwnerDrawButton m_btnClose;
+    COwnerDrawButton m_btnMinimize;
+    COwnerDrawButton m_btnInstall;
+    COwnerDrawButton m_btnBrowse;
+    CSelectStateButton m_chkAgree;
+    CSelectStateButton m_btnLicence;
+    CSelectStateButton m_btnCustomize;
+    COwnerDrawButton m_btnHide;
+    COwnerDrawButton m_btnLaunch;
+    CDownProgressBarCtrl m_progress;
+    CEditImpl m_editPath;
     HWND m_hAgreeText = nullptr;
     HWND m_hPercentText = nullptr;
+
+    ImagePtr m_imgLogo;
+    ImagePtr m_imgProduct;
+    ImagePtr m_imgPathFrame;
+    std::vector<ImagePtr> m_banners;
+    Gdiplus::Image* m_curBanner = nullptr;
+    // The pictures handed to the controls; they live as long as the controls.
+    std::vector<ImagePtr> m_controlImages;
+
     UniqueIcon m_iconLarge;
     UniqueIcon m_iconSmall;
 };

@@ -42,12 +42,25 @@ public:                                                                         
                 return TRUE;                                                             \
         }
 
+// A reflected notification that no entry handled goes to the default window procedure
+// as the message it reflects.
+#define DEFAULT_REFLECTION_HANDLER()                                                     \
+        if (uMsg >= OCM__BASE && uMsg <= OCM__LAST) {                                    \
+            lResult = ::DefWindowProcW(hWnd, uMsg - OCM__BASE, wParam, lParam);           \
+            return TRUE;                                                                 \
+        }
+
 #define END_MSG_MAP()                                                                    \
         return FALSE;                                                                    \
     }
 
 // Reflected messages carry their original number plus this base.
 inline constexpr UINT OCM__BASE = WM_USER + 0x1C00;
+inline constexpr UINT OCM__LAST = OCM__BASE + WM_USER - 1;  // every reflectable message lies below WM_USER
+inline constexpr UINT OCM_DRAWITEM = OCM__BASE + WM_DRAWITEM;
+inline constexpr UINT OCM_MEASUREITEM = OCM__BASE + WM_MEASUREITEM;
+inline constexpr UINT OCM_COMPAREITEM = OCM__BASE + WM_COMPAREITEM;
+inline constexpr UINT OCM_DELETEITEM = OCM__BASE + WM_DELETEITEM;
 
 // Sends a notification to the child window it concerns with OCM__BASE added to its
 // number and returns that child's answer; clears `handled` when there is no such child.

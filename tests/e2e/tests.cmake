@@ -9,7 +9,7 @@ set(E2E_ENVIRONMENT
   "E2E_WORKDIR=${CMAKE_BINARY_DIR}/e2e"
   "PYTHONDONTWRITEBYTECODE=1")
 
-foreach(module executable startup close)
+foreach(module executable startup close window)
   add_test(NAME e2e.${module}
            COMMAND ${PYTHON3} -m unittest -v test_${module}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)

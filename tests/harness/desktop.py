@@ -148,17 +148,17 @@ class Installer:
                        check=True, timeout=60)
 
     # --- input and screen ----------------------------------------------------------
-    def _xdotool(self, *args: str):
+    def xdotool(self, *args: str):
         subprocess.run(["xdotool", *args], env=self.env, check=True, timeout=30)
 
     def click(self, window: dict, x: int, y: int):
         """A left click at client coordinates of the (borderless) window."""
         left, top = window["rect"][0], window["rect"][1]
-        self._xdotool("mousemove", "--sync", str(left + x), str(top + y))
-        self._xdotool("click", "1")
+        self.xdotool("mousemove", "--sync", str(left + x), str(top + y))
+        self.xdotool("click", "1")
 
     def key(self, *keys: str):
-        self._xdotool("key", *keys)
+        self.xdotool("key", *keys)
 
     def screenshot(self, name: str) -> Screenshot:
         png = self.workdir / f"{name}.png"

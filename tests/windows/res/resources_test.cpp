@@ -483,4 +483,71 @@ TEST_F(ResourcesTest, DialogItemsHaveTheirIdsClassesStylesAndTextsInOrder)
     }
 }
 
+// What a PNG's header says: size, bit depth, colour type, and whether a transparency
+// chunk comes before the image data.
+struct PngFormat {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int depth = -1;
+    int colourType = -1;
+    bool transparency = false;
+};
+
+std::uint32_t BigEndian(const unsigned char* bytes)
+{
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
+           std::uint32_t{bytes[3]};
+}
+
+PngFormat ReadPngFormat(const Bytes& png)
+{
+    static const unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PngFormat format;
+    if (png.size() < 33 || std::memcmp(png.data(), kSignature, 8) != 0 || std::memcmp(&png[12], "IHDR", 4) != 0)
+        return format;
+    format.width = BigEndian(&png[16]);
+    format.height = BigEndian(&png[20]);
+    format.depth = png[24];
+    format.colourType = png[25];
+    for (std::size_t at = 8; at + 8 <= png.size();) {
+        const std::uint32_t length = BigEndian(&png[at]);
+        if (std::memcmp(&png[at + 4], "IDAT", 4) == 0)
+            break;
+        if (std::memcmp(&png[at + 4], "tRNS", 4) == 0)
+            format.transparency = true;
+        at += 12 + static_cast<std::size_t>(length);
+    }
+    return format;
+}
+
+TEST_F(ResourcesTest, SkinImagesHaveTheirSizesAndPixelFormats)
+{
+    constexpr int kRgba = 6, kRgb = 2, kGrey = 0, kPalette = 3;
+    const struct {
+        int id;
+        std::uint32_t width, height;
+        int colourType, depth;
+        bool transparency;
+    } images[] = {
+        {202, 11, 11, kRgba, 8, false},    {207, 323, 32, kPalette, 4, true},  {213, 196, 31, kRgba, 8, false},
+        {214, 376, 154, kRgba, 8, false},  {215, 11, 11, kRgba, 8, false},     {239, 20, 20, kGrey, 8, false},
+        {240, 20, 20, kRgb, 8, false},     {243, 20, 20, kRgb, 8, false},      {244, 20, 20, kRgb, 8, false},
+        {263, 90, 32, kPalette, 8, true},  {273, 90, 32, kPalette, 8, true},   {283, 180, 12, kGrey, 8, false},
+        {293, 180, 12, kGrey, 8, false},   {303, 57, 26, kPalette, 8, true},   {313, 57, 26, kPalette, 8, true},
+        {323, 168, 46, kPalette, 8, true}, {333, 168, 46, kPalette, 8, true},  {343, 168, 46, kPalette, 8, true},
+        {353, 915, 372, kRgb, 8, false},   {363, 915, 372, kRgb, 8, false},    {373, 915, 372, kRgb, 8, false},
+        {383, 390, 15, kRgb, 8, false},    {393, 168, 46, kPalette, 8, true},  {403, 168, 46, kPalette, 8, true},
+        {413, 168, 46, kPalette, 8, true},
+    };
+    for (const auto& image : images) {
+        SCOPED_TRACE(image.id);
+        const PngFormat format = ReadPngFormat(Resource(L"PNG", MAKEINTRESOURCEW(image.id)));
+        EXPECT_EQ(format.width, image.width);
+        EXPECT_EQ(format.height, image.height);
+        EXPECT_EQ(format.colourType, image.colourType);
+        EXPECT_EQ(format.depth, image.depth);
+        EXPECT_EQ(format.transparency, image.transparency) << "only the palette images carry a transparency chunk";
+    }
+}
+
 }  // namespace

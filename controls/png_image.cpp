@@ -1,0 +1,60 @@
+#include "controls/png_image.h"
+
+#include <cstring>
+
+#include "download/notifications.h"
+
+namespace {
+
+struct StreamReleaser {
+    void operator()(IStream* stream) const { stream->Release(); }
+};
+
+bool ReportSystemError(HWND notify, DWORD error)
+{
+    PostMessageW(notify, WM_DOWN_ERROR, error, DOWN_ERR_SYSTEM);
+    return false;
+}
+
+}  // namespace
+
+bool LoadPngImage(HWND notify, WORD id, const wchar_t* type, ImagePtr& slot)
+{
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (!found)
+        return false;
+
+    const DWORD size = SizeofResource(module, found);
+    const HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return ReportSystemError(notify, GetLastError());
+
+    // GDI+ may decode lazily and reads the stream for as long as the image lives, so
+    // the copy belongs to the stream (freed with its last release) and the image keeps
+    // the stream.
+    const HGLOBAL copy = GlobalAlloc(GMEM_FIXED, size);
+    if (!copy)
+        return ReportSystemError(notify, ERROR_NOT_ENOUGH_MEMORY);
+    std::memcpy(GlobalLock(copy), bytes, size);
+    GlobalUnlock(copy);
+
+    IStream* rawStream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &rawStream)) || !rawStream) {
+        GlobalFree(copy);
+        return ReportSystemError(notify, ERROR_NOT_ENOUGH_MEMORY);
+    }
+    std::unique_ptr<IStream, StreamReleaser> stream(rawStream);
+
+    slot.reset(new Gdiplus::Image(stream.get()));
+    return true;
+}
+
+void DrawImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height)
+{
+    // An image that could not be decoded has no native image; GDI+ refuses to draw
+    // it and nothing shows.
+    if (image)
+        graphics.DrawImage(image, x, y, width, height);
+}
