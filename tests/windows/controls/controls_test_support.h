@@ -9,34 +9,33 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <string>
-#include <type_traits>
 #include <vector>
 
 #include "app/handles.h"
 
-// A 32-bit top-down DIB section in a memory DC, filled with `background`.
+inline constexpr COLORREF kRed = RGB(255, 0, 0);
+inline constexpr COLORREF kGreen = RGB(0, 255, 0);
+inline constexpr COLORREF kBlue = RGB(0, 0, 255);
+inline constexpr COLORREF kBackground = RGB(1, 2, 3);
+
+// A 32-bit top-down DIB section in a memory DC, filled with kBackground.
 class Canvas {
 public:
-    Canvas(int width, int height, COLORREF background);
+    Canvas(int width, int height);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
     HDC Dc() const { return m_dc; }
     COLORREF Pixel(int x, int y) const;
-    // Pixels of row `y` in `colour` counted from the left edge up to the first other one.
-    int LeadingRun(int y, COLORREF colour) const;
-    int CountInRow(int y, COLORREF colour) const;
-    // Pixels that no longer show the background.
-    int Changed() const;
+    // Pixels of `rows` not in `expected(x, y)`.
+    int Mismatches(const std::function<COLORREF(int x, int y)>& expected, int firstRow = 0, int rows = -1) const;
+    int Changed() const { return Mismatches([](int, int) { return kBackground; }); }
 
 private:
     int m_width;
     int m_height;
-    COLORREF m_background;
-    HDC m_dc = nullptr;
+    HDC m_dc;
     UniqueGdiObject<HBITMAP> m_bitmap;
     HGDIOBJ m_previous = nullptr;
     const DWORD* m_bits = nullptr;
@@ -45,11 +44,9 @@ private:
 struct Command {
     WPARAM wParam;
     LPARAM lParam;
-    int probe;  // what g_commandProbe answered while the command was being handled
+    int probe;  // what g_commandProbe answered while the parent handled the command
 };
-
-// WM_COMMANDs the test parent received, in order.
-extern std::vector<Command> g_commands;
+extern std::vector<Command> g_commands;  // the WM_COMMANDs the parent received
 extern std::function<int()> g_commandProbe;
 
 class ControlsTest : public testing::Test {
@@ -57,15 +54,11 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A visible child of the parent at its top-left, created `width` x `height`.
+    // A visible child at the parent's top-left.
     HWND Child(const wchar_t* className, DWORD style, int id, int width, int height) const;
+    // Dispatches what has been posted to this thread (at most 100 messages).
+    static void DispatchPending();
     static void MoveCursorAway();
-    static std::wstring Text(HWND hWnd);
 
     HWND m_parent = nullptr;
 };
-
-inline constexpr COLORREF kRed = RGB(255, 0, 0);
-inline constexpr COLORREF kGreen = RGB(0, 255, 0);
-inline constexpr COLORREF kBlue = RGB(0, 0, 255);
-inline constexpr COLORREF kBackground = RGB(1, 2, 3);

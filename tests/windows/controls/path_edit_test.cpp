@@ -8,35 +8,29 @@
 
 namespace {
 
-constexpr int kEditId = 1301;
-
-// Whether a popup menu was up when the guard timer fired; the guard closes it, so a
-// menu shown by mistake cannot hold the test in its modal loop.
+// Whether a popup menu was up when the guard timer fired. The guard closes it, so that
+// a menu shown by mistake cannot hold the test in its modal loop.
 bool g_menuSeen = false;
+
+bool MenuShown()
+{
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    return menu && IsWindowVisible(menu);
+}
 
 void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR, DWORD)
 {
-    const HWND menu = FindWindowW(L"#32768", nullptr);
-    if (menu && IsWindowVisible(menu)) {
+    if (MenuShown()) {
         g_menuSeen = true;
         EndMenu();
     }
 }
 
-// Sends WM_CONTEXTMENU as a right click in the middle of `edit` would; returns its result.
-LRESULT ContextMenu(HWND edit)
+std::wstring Text(HWND hWnd)
 {
-    RECT rect{};
-    GetWindowRect(edit, &rect);
-    g_menuSeen = false;
-    const UINT_PTR guard = SetTimer(nullptr, 0, 300, CloseAnyMenu);
-    // The timeout only bounds a window of another thread; the guard bounds this one.
-    DWORD_PTR result = 0xDEAD;
-    SendMessageTimeoutW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit),
-                        MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2), SMTO_NORMAL,
-                        2000, &result);
-    KillTimer(nullptr, guard);
-    return static_cast<LRESULT>(result);
+    wchar_t text[256] = {};
+    GetWindowTextW(hWnd, text, 256);
+    return text;
 }
 
 class PathEditTest : public ControlsTest {
@@ -44,28 +38,43 @@ protected:
     void SetUp() override
     {
         ControlsTest::SetUp();
-        m_edit = Child(L"EDIT", WS_BORDER | ES_AUTOHSCROLL, kEditId, 300, 24);
+        m_edit = Child(L"EDIT", WS_BORDER | ES_AUTOHSCROLL, 1301, 300, 24);
         ASSERT_NE(m_edit, nullptr);
         SetFocus(m_edit);
     }
+
+    // WM_CONTEXTMENU as a right click in the middle of the field sends it; its result.
+    LRESULT RightClick()
+    {
+        RECT rect{};
+        GetWindowRect(m_edit, &rect);
+        g_menuSeen = false;
+        const UINT_PTR guard = SetTimer(nullptr, 0, 300, CloseAnyMenu);
+        // The timeout bounds a window of another thread only; the guard bounds this one.
+        DWORD_PTR result = 0xDEAD;
+        SendMessageTimeoutW(m_edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_edit),
+                            MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2), SMTO_NORMAL,
+                            2000, &result);
+        KillTimer(nullptr, guard);
+        return static_cast<LRESULT>(result);
+    }
+
     HWND m_edit = nullptr;
 };
 
 TEST_F(PathEditTest, RightClickShowsNoMenu)
 {
-    // The standard control shows one, and the guard notices it.
-    ContextMenu(m_edit);
-    ASSERT_TRUE(g_menuSeen);
+    RightClick();
+    ASSERT_TRUE(g_menuSeen) << "the standard control shows one, and the guard notices it";
 
     CEditImpl edit;
     ASSERT_TRUE(edit.SubclassWindow(m_edit));
-    EXPECT_EQ(ContextMenu(m_edit), 0);
+    EXPECT_EQ(RightClick(), 0);
     EXPECT_FALSE(g_menuSeen);
-    const HWND menu = FindWindowW(L"#32768", nullptr);
-    EXPECT_FALSE(menu && IsWindowVisible(menu));
+    EXPECT_FALSE(MenuShown());
 }
 
-TEST_F(PathEditTest, TypingAndTheClipboardStillWork)
+TEST_F(PathEditTest, TypingUndoAndTheClipboardStillWork)
 {
     CEditImpl edit;
     ASSERT_TRUE(edit.SubclassWindow(m_edit));

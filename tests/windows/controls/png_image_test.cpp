@@ -7,15 +7,15 @@
 
 namespace {
 
-constexpr WORD kNotAPng = 901;  // tests/windows/controls/test_images.rc
+constexpr WORD kNotAPng = 901;  // test_images.rc
 
-// How many pixels of a `width` x `height` canvas drawing `image` into it changes.
-int ChangedByDrawing(Gdiplus::Image* image, int width, int height)
+// How many pixels drawing `image` into a `width` x `height` canvas changes.
+int ChangedByDrawing(Gdiplus::Image* image, UINT width, UINT height)
 {
-    Canvas canvas(width, height, kBackground);
+    Canvas canvas(static_cast<int>(width), static_cast<int>(height));
     {
         Gdiplus::Graphics graphics(canvas.Dc());
-        DrawImage(graphics, image, 0, 0, width, height);
+        DrawImage(graphics, image, 0, 0, static_cast<int>(width), static_cast<int>(height));
     }
     return canvas.Changed();
 }
@@ -23,17 +23,17 @@ int ChangedByDrawing(Gdiplus::Image* image, int width, int height)
 bool ErrorPosted(HWND notify)
 {
     MSG msg{};
-    return PeekMessageW(&msg, notify, WM_DOWN_ERROR, WM_DOWN_ERROR, PM_REMOVE) != FALSE;
+    return PeekMessageW(&msg, notify, WM_DOWN_ERROR, WM_DOWN_ERROR, PM_REMOVE);
 }
 
-TEST_F(ControlsTest, MissingResourceFailsWithoutReportingAnError)
+TEST_F(ControlsTest, ImageLoaderFailsQuietlyForAMissingResource)
 {
     ImagePtr image;
     EXPECT_FALSE(LoadPngImage(m_parent, 999, L"PNG", image));
     EXPECT_FALSE(ErrorPosted(m_parent));
 }
 
-TEST_F(ControlsTest, BytesThatAreNoPictureLoadButDrawNothing)
+TEST_F(ControlsTest, ImageLoaderTakesBytesThatAreNoPictureAndTheyDrawNothing)
 {
     ImagePtr image;
     ASSERT_TRUE(LoadPngImage(m_parent, kNotAPng, L"PNG", image));
@@ -45,11 +45,10 @@ TEST_F(ControlsTest, BytesThatAreNoPictureLoadButDrawNothing)
 
 struct SkinImage {
     WORD id;
-    UINT width;
-    UINT height;
+    UINT width, height;
 };
 
-TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDraw)
+TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDrawAfterTheLoaderReturned)
 {
     for (const SkinImage& expected : {SkinImage{239, 20, 20}, SkinImage{353, 915, 372}}) {
         SCOPED_TRACE(expected.id);
@@ -58,27 +57,23 @@ TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDraw)
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->GetWidth(), expected.width);
         EXPECT_EQ(image->GetHeight(), expected.height);
-        // Drawn after the loader has returned: the image still has its bytes.
         EXPECT_GT(ChangedByDrawing(image.get(), expected.width, expected.height), 0);
     }
 }
 
 TEST_F(ControlsTest, EachLoadGivesAnImageOfItsOwn)
 {
-    ImagePtr first;
-    ImagePtr second;
+    ImagePtr first, second;
     ASSERT_TRUE(LoadPngImage(m_parent, 383, L"PNG", first));
     ASSERT_TRUE(LoadPngImage(m_parent, 383, L"PNG", second));
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    ASSERT_TRUE(first && second);
     EXPECT_NE(first.get(), second.get());
     const UINT width = first->GetWidth();
     const UINT height = first->GetHeight();
     ASSERT_GT(width, 0u);
-
-    first.reset();
+    first.reset();  // the other one keeps what it needs
     EXPECT_EQ(second->GetWidth(), width);
-    EXPECT_GT(ChangedByDrawing(second.get(), static_cast<int>(width), static_cast<int>(height)), 0);
+    EXPECT_GT(ChangedByDrawing(second.get(), width, height), 0);
 }
 
 }  // namespace

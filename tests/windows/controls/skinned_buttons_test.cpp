@@ -1,6 +1,8 @@
-// The skinned push button and check box: which picture they draw, what they tell
-// their parent and when.
+// The skinned push button and check box: which picture they draw, and what they tell
+// their parent when.
 #include <windows.h>
+
+#include <memory>
 
 #include "controls/owner_draw_button.h"
 #include "controls/select_state_button.h"
@@ -16,9 +18,9 @@ protected:
     void SetUp() override
     {
         ControlsTest::SetUp();
-        for (const COLORREF colour : {kRed, kGreen, kBlue}) {
-            auto& bitmap = m_bitmaps.emplace_back(std::make_unique<Gdiplus::Bitmap>(kSize, kSize, PixelFormat32bppARGB));
-            Gdiplus::Graphics(bitmap.get()).Clear(Gdiplus::Color(255, GetRValue(colour), GetGValue(colour), GetBValue(colour)));
+        for (const COLORREF c : {kRed, kGreen, kBlue}) {
+            m_bitmaps.push_back(std::make_unique<Gdiplus::Bitmap>(kSize, kSize, PixelFormat32bppARGB));
+            Gdiplus::Graphics(m_bitmaps.back().get()).Clear(Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)));
         }
         m_button = Child(L"BUTTON", BS_OWNERDRAW, kButtonId, kSize, kSize);
         ASSERT_NE(m_button, nullptr);
@@ -33,40 +35,38 @@ protected:
         return images;
     }
 
-    // Asks the button to draw into `canvas` as its parent's reflection would.
-    void Draw(Canvas& canvas) const
-    {
-        DRAWITEMSTRUCT item{};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = kButtonId;
-        item.itemAction = ODA_DRAWENTIRE;
-        item.hwndItem = m_button;
-        item.hDC = canvas.Dc();
-        item.rcItem = {0, 0, kSize, kSize};
-        SendMessageW(m_button, OCM_DRAWITEM, kButtonId, reinterpret_cast<LPARAM>(&item));
-    }
+    // Has the button draw as its parent's reflection would; returns the centre's
+    // colour, or 0 (black) when nothing at all was drawn.
     COLORREF Drawn() const
     {
-        Canvas canvas(kSize, kSize, kBackground);
-        Draw(canvas);
-        return canvas.Pixel(kSize / 2, kSize / 2);
+        Canvas canvas(kSize, kSize);
+        DRAWITEMSTRUCT item{ODT_BUTTON, kButtonId, 0, ODA_DRAWENTIRE, 0, m_button, canvas.Dc(), {0, 0, kSize, kSize}, 0};
+        SendMessageW(m_button, OCM_DRAWITEM, kButtonId, reinterpret_cast<LPARAM>(&item));
+        return canvas.Changed() ? canvas.Pixel(kSize / 2, kSize / 2) : kNothing;
     }
-    int ChangedByDrawing() const
+    void Send(UINT message) const
     {
-        Canvas canvas(kSize, kSize, kBackground);
-        Draw(canvas);
-        return canvas.Changed();
+        SendMessageW(m_button, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
     }
-    void Send(UINT message) const { SendMessageW(m_button, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5)); }
+    void ExpectClicks(std::size_t count) const
+    {
+        ASSERT_EQ(g_commands.size(), count);
+        for (const Command& command : g_commands) {
+            EXPECT_EQ(command.wParam, MAKEWPARAM(kButtonId, BN_CLICKED));
+            EXPECT_EQ(command.lParam, reinterpret_cast<LPARAM>(m_button));
+        }
+    }
 
+    static constexpr COLORREF kNothing = RGB(0, 0, 0);
     std::vector<std::unique_ptr<Gdiplus::Bitmap>> m_bitmaps;
     HWND m_button = nullptr;
 };
 
-struct MouseStep {
+struct Step {
     UINT message;
     COLORREF picture;
-    std::size_t commands;  // received by the parent so far
+    std::size_t clicks;  // received by the parent so far
+    int selected;        // check box only
 };
 
 TEST_F(SkinTest, ButtonShowsNormalHoverPressedPicturesAndClicksOnRelease)
@@ -75,18 +75,16 @@ TEST_F(SkinTest, ButtonShowsNormalHoverPressedPicturesAndClicksOnRelease)
     button.SetImages(m_parent, Images(3));
     ASSERT_TRUE(button.SubclassWindow(m_button));
     EXPECT_EQ(Drawn(), kRed);
-
-    const MouseStep steps[] = {{WM_MOUSEMOVE, kGreen, 0}, {WM_LBUTTONDOWN, kBlue, 0}, {WM_LBUTTONUP, kGreen, 1}};
-    for (const MouseStep& step : steps) {
+    for (const Step& step : {Step{WM_MOUSEMOVE, kGreen, 0, 0}, Step{WM_LBUTTONDOWN, kBlue, 0, 0},
+                             Step{WM_LBUTTONUP, kGreen, 1, 0}}) {
         SCOPED_TRACE(testing::Message() << "message " << step.message);
         Send(step.message);
-        // Nothing was dispatched in between: what arrived was sent.
-        EXPECT_EQ(g_commands.size(), step.commands);
+        // Nothing was dispatched in between: a click counted here was sent.
+        ExpectClicks(step.clicks);
         EXPECT_EQ(Drawn(), step.picture);
     }
-    ASSERT_EQ(g_commands.size(), 1u);
-    EXPECT_EQ(g_commands[0].wParam, MAKEWPARAM(kButtonId, BN_CLICKED));
-    EXPECT_EQ(g_commands[0].lParam, reinterpret_cast<LPARAM>(m_button));
+    DispatchPending();  // and none was posted besides
+    ExpectClicks(1);
 }
 
 TEST_F(SkinTest, ButtonHoverEndsAtTheTimerOnlyOnceTheCursorHasLeft)
@@ -113,11 +111,10 @@ TEST_F(SkinTest, ButtonDrawsNothingForAStateItsListLacks)
     COwnerDrawButton button;
     button.SetImages(m_parent, Images(0));
     ASSERT_TRUE(button.SubclassWindow(m_button));
-    EXPECT_EQ(ChangedByDrawing(), 0);
-
+    EXPECT_EQ(Drawn(), kNothing);
     button.SetImages(m_parent, Images(2));
     Send(WM_LBUTTONDOWN);
-    EXPECT_EQ(ChangedByDrawing(), 0);
+    EXPECT_EQ(Drawn(), kNothing);
 }
 
 TEST_F(SkinTest, ButtonDetachesWhenItsWindowIsDestroyed)
@@ -128,34 +125,21 @@ TEST_F(SkinTest, ButtonDetachesWhenItsWindowIsDestroyed)
     EXPECT_EQ(button.m_hWnd, nullptr);
 }
 
-struct CheckStep {
-    UINT message;
-    int selected;
-    COLORREF picture;
-    std::size_t commands;
-};
-
-TEST_F(SkinTest, CheckBoxFlipsAtEachPressAndTheParentSeesTheNewValue)
+TEST_F(SkinTest, CheckBoxFlipsAtEachPressAndTheParentHearsTheNewValue)
 {
     CSelectStateButton box;
     box.SetImages(m_parent, Images(2));
     ASSERT_TRUE(box.SubclassWindow(m_button));
     g_commandProbe = [&box] { return box.IsSelected(); };
     EXPECT_EQ(Drawn(), kRed);
-
-    const CheckStep steps[] = {
-        {WM_LBUTTONDOWN, 1, kGreen, 1}, {WM_LBUTTONUP, 1, kGreen, 1},
-        {WM_LBUTTONDOWN, 0, kRed, 2},   {WM_LBUTTONUP, 0, kRed, 2},
-    };
-    for (const CheckStep& step : steps) {
+    for (const Step& step : {Step{WM_LBUTTONDOWN, kGreen, 1, 1}, Step{WM_LBUTTONUP, kGreen, 1, 1},
+                             Step{WM_LBUTTONDOWN, kRed, 2, 0}, Step{WM_LBUTTONUP, kRed, 2, 0}}) {
         SCOPED_TRACE(testing::Message() << "message " << step.message << " to " << step.selected);
         Send(step.message);
         EXPECT_EQ(box.IsSelected(), step.selected);
         EXPECT_EQ(Drawn(), step.picture);
-        ASSERT_EQ(g_commands.size(), step.commands);
-        EXPECT_EQ(g_commands.back().wParam, MAKEWPARAM(kButtonId, BN_CLICKED));
-        EXPECT_EQ(g_commands.back().lParam, reinterpret_cast<LPARAM>(m_button));
-        EXPECT_EQ(g_commands.back().probe, step.selected);  // already flipped when the parent heard
+        ASSERT_NO_FATAL_FAILURE(ExpectClicks(step.clicks));
+        EXPECT_EQ(g_commands.back().probe, step.selected);  // flipped before the parent heard
     }
 }
 
@@ -165,23 +149,22 @@ TEST_F(SkinTest, CheckBoxKeepsItsParentWhenGivenNoneAndDrawsNothingForAMissingPi
     box.SetImages(m_parent, Images(2));
     box.SetImages(nullptr, Images(1));
     ASSERT_TRUE(box.SubclassWindow(m_button));
-
     Send(WM_LBUTTONDOWN);
     ASSERT_EQ(box.IsSelected(), 1);
-    EXPECT_EQ(g_commands.size(), 1u);
-    EXPECT_EQ(ChangedByDrawing(), 0);
+    ExpectClicks(1);
+    EXPECT_EQ(Drawn(), kNothing);
 }
 
 TEST_F(SkinTest, BothButtonsShowTheHandCursor)
 {
-    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     COwnerDrawButton button;
     CSelectStateButton box;
-    for (CWindowImpl* control : {static_cast<CWindowImpl*>(&button), static_cast<CWindowImpl*>(&box)}) {
+    for (CWindowImpl* control : std::initializer_list<CWindowImpl*>{&button, &box}) {
         ASSERT_TRUE(control->SubclassWindow(m_button));
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-        EXPECT_EQ(SendMessageW(m_button, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_button), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
-        EXPECT_EQ(GetCursor(), hand);
+        EXPECT_EQ(SendMessageW(m_button, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_button),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
         control->UnsubclassWindow();
     }
 }
