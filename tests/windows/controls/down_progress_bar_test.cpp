@@ -35,7 +35,8 @@ TEST_F(ControlsTest, ProgressBarPaintsItsShareOfTheWidthOverTheTrack)
     ASSERT_TRUE(ctrl.SubclassWindow(bar));
 
     const ProgressCase cases[] = {
-        {0, 100, 0, 0},    {0, 100, 1, 5},     {0, 100, 33, 178}, {0, 100, 50, 270},
+        {0, 100, 0, 0},     {0, 100, 1, 5},   {0, 100, 33, 178}, {0, 100, 50, 270},
+        {0, 100, 67, 361},  // 361.8: cut, not rounded
         {0, 100, 100, 540}, {50, 50, 50, 0},  // an empty range: the track alone
     };
     for (const ProgressCase& c : cases) {
@@ -51,8 +52,8 @@ TEST_F(ControlsTest, ProgressBarPaintsItsShareOfTheWidthOverTheTrack)
         ASSERT_TRUE(BitBlt(canvas.Dc(), 0, 0, kWidth, kHeight, screen, 0, 0, SRCCOPY));
         ReleaseDC(bar, screen);
 
-        const auto expected = [&c](int x, int) { return x < c.barWidth ? kProgressBarColor : kProgressTrackColor; };
-        EXPECT_EQ(canvas.Mismatches(expected, kHeight / 2, 1), 0) << "in the middle row";
+        const auto expected = [&c](int x) { return x < c.barWidth ? kProgressBarColor : kProgressTrackColor; };
+        EXPECT_EQ(canvas.Mismatches(expected, kHeight / 2, kHeight / 2 + 1), 0) << "in the middle row";
         EXPECT_EQ(canvas.Mismatches(expected), 0) << "in all rows";
     }
 }

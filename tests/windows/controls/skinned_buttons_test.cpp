@@ -20,7 +20,8 @@ protected:
         ControlsTest::SetUp();
         for (const COLORREF c : {kRed, kGreen, kBlue}) {
             m_bitmaps.push_back(std::make_unique<Gdiplus::Bitmap>(kSize, kSize, PixelFormat32bppARGB));
-            Gdiplus::Graphics(m_bitmaps.back().get()).Clear(Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)));
+            Gdiplus::Graphics(m_bitmaps.back().get())
+                .Clear(Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)));
         }
         m_button = Child(L"BUTTON", BS_OWNERDRAW, kButtonId, kSize, kSize);
         ASSERT_NE(m_button, nullptr);
@@ -29,10 +30,9 @@ protected:
     // The first `count` of red, green, blue.
     ImageList Images(std::size_t count) const
     {
-        ImageList images;
-        for (std::size_t i = 0; i < count; ++i)
-            images.push_back(m_bitmaps[i].get());
-        return images;
+        ImageList all{m_bitmaps[0].get(), m_bitmaps[1].get(), m_bitmaps[2].get()};
+        all.resize(count);
+        return all;
     }
 
     // Has the button draw as its parent's reflection would; returns the centre's
@@ -40,7 +40,8 @@ protected:
     COLORREF Drawn() const
     {
         Canvas canvas(kSize, kSize);
-        DRAWITEMSTRUCT item{ODT_BUTTON, kButtonId, 0, ODA_DRAWENTIRE, 0, m_button, canvas.Dc(), {0, 0, kSize, kSize}, 0};
+        DRAWITEMSTRUCT item{ODT_BUTTON, kButtonId, 0, ODA_DRAWENTIRE, 0, m_button, canvas.Dc(),
+                            {0, 0, kSize, kSize}, 0};
         SendMessageW(m_button, OCM_DRAWITEM, kButtonId, reinterpret_cast<LPARAM>(&item));
         return canvas.Changed() ? canvas.Pixel(kSize / 2, kSize / 2) : kNothing;
     }
@@ -83,7 +84,9 @@ TEST_F(SkinTest, ButtonShowsNormalHoverPressedPicturesAndClicksOnRelease)
         ExpectClicks(step.clicks);
         EXPECT_EQ(Drawn(), step.picture);
     }
-    DispatchPending();  // and none was posted besides
+    MSG msg{};
+    for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+        DispatchMessageW(&msg);  // and none was posted besides
     ExpectClicks(1);
 }
 

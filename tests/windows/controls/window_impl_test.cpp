@@ -85,19 +85,12 @@ TEST_F(WindowImplTest, MapAnswersWhatItHandlesAndTheOwnProcedureTheRest)
     ExpectRouting(kUnmapped, false, true, kOwnAnswer);
 }
 
-TEST_F(WindowImplTest, AnObjectAttachesOnceAndOnlyToAWindow)
+TEST_F(WindowImplTest, AnObjectAttachesOnceAndDetachingPutsTheOwnProcedureBack)
 {
+    EXPECT_FALSE(m_probe.SubclassWindow(nullptr));
     ASSERT_TRUE(m_probe.SubclassWindow(m_window));
     EXPECT_FALSE(m_probe.SubclassWindow(m_window));
     EXPECT_FALSE(m_probe.SubclassWindow(m_parent));
-    EXPECT_EQ(m_probe.m_hWnd, m_window);
-    Probe other;
-    EXPECT_FALSE(other.SubclassWindow(nullptr));
-}
-
-TEST_F(WindowImplTest, UnsubclassingPutsTheOwnProcedureBack)
-{
-    ASSERT_TRUE(m_probe.SubclassWindow(m_window));
     EXPECT_EQ(m_probe.UnsubclassWindow(), m_window);
     EXPECT_EQ(m_probe.m_hWnd, nullptr);
     EXPECT_EQ(GetWindowLongPtrW(m_window, GWLP_WNDPROC), m_ownProc);
