@@ -5,14 +5,19 @@ add_compile_options(-Wall -Wextra)
 # No MinGW runtime DLLs: everything but Windows' own libraries is linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-# The embedded English language file and the resource fragment that names it.
+# The embedded English language file for `server` and the resource fragment that
+# names it, in build/<folder>/ (whose path the resource compiler is given).
+function(lumaroute_language_resource folder server)
+  set(file ${CMAKE_BINARY_DIR}/${folder}/English.ini)
+  lumaroute_language_file(${file} ${server})
+  file(WRITE ${CMAKE_BINARY_DIR}/${folder}/language_resource.rc "IDR_ENGLISH_INI INI \"${file}\"\n")
+  add_custom_target(language_file_${folder} DEPENDS ${file})
+endfunction()
 set(LANGUAGE_FILE ${CMAKE_BINARY_DIR}/res/English.ini)
-lumaroute_language_file(${LANGUAGE_FILE} ${LUMAROUTE_SERVER})
-file(WRITE ${CMAKE_BINARY_DIR}/res/language_resource.rc.in
-     "IDR_ENGLISH_INI INI \"@LANGUAGE_FILE@\"\n")
-configure_file(${CMAKE_BINARY_DIR}/res/language_resource.rc.in
-               ${CMAKE_BINARY_DIR}/res/language_resource.rc @ONLY)
-add_custom_target(language_file DEPENDS ${LANGUAGE_FILE})
+lumaroute_language_resource(res ${LUMAROUTE_SERVER})
+# The end-to-end tests install from a TLS server of their own on this loopback port.
+set(LUMAROUTE_E2E_SERVER "https://localhost:18443" CACHE STRING "Server of the end-to-end test build")
+lumaroute_language_resource(res-e2e ${LUMAROUTE_E2E_SERVER})
 
 # Everything of the program but its entry point, so that the Windows-side tests link it.
 add_library(lumaroute_win STATIC
@@ -25,31 +30,44 @@ add_library(lumaroute_win STATIC
   controls/png_image.cpp
   controls/select_state_button.cpp
   controls/window_impl.cpp
+  download/download_dialog.cpp
+  download/download_threads.cpp
   download/error_report.cpp
+  download/http_session.cpp
+  download/winhttp_session.cpp
+  download/wininet_session.cpp
   install/close_confirmation.cpp
   install/compat_flag.cpp
   install/install_command.cpp
   install/install_folder.cpp
   install/licence.cpp
+  install/running_product.cpp
   lang/language.cpp
   ui/chrome.cpp
   ui/dialog_impl.cpp
   ui/main_dlg.cpp
   ui/reflect.cpp
+  ui/tray_icon.cpp
 )
 target_link_libraries(lumaroute_win PUBLIC lumaroute_core
-  gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
+  wininet winhttp crypt32 gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/resources.rc)
 file(GLOB SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*.png)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
-  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res -I${CMAKE_BINARY_DIR}/res")
+  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 
-add_executable(LumarouteSetup WIN32 app/main.cpp ${RESOURCE_SCRIPT})
-add_dependencies(LumarouteSetup language_file)
-target_link_libraries(LumarouteSetup PRIVATE lumaroute_win)
-target_link_options(LumarouteSetup PRIVATE -municode -mwindows)
-set_target_properties(LumarouteSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# The program, with the language file of build/<language_folder>/.
+function(lumaroute_setup_executable name language_folder)
+  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT})
+  add_dependencies(${name} language_file_${language_folder})
+  target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/${language_folder})
+  target_link_libraries(${name} PRIVATE lumaroute_win)
+  target_link_options(${name} PRIVATE -municode -mwindows)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endfunction()
+lumaroute_setup_executable(LumarouteSetup res)
+lumaroute_setup_executable(LumarouteSetup-e2e res-e2e)
 
 add_subdirectory(tests/windows)

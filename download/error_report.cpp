@@ -17,6 +17,10 @@ LRESULT CMainDlg::OnDownError(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     } else if (lParam == DOWN_ERR_SYSTEM) {
         ShowFatalError(LoadLangString(L"STR_SYSTEM_ERROR") + L" : " +
                        std::to_wstring(static_cast<int>(static_cast<DWORD>(wParam))));
+    } else if (lParam == DOWN_ERR_SIZE_PROBE || (lParam >= 0 && lParam < SEGMENT_COUNT)) {
+        // A network failure ends the run for now; retrying comes with the retry rules.
+        ShowFatalError(LoadLangString(L"STR_NETWORK_ERROR") + L" : " +
+                       std::to_wstring(static_cast<int>(static_cast<DWORD>(wParam))));
     }
     return 0;
 }

@@ -1,7 +1,9 @@
-// The licence link and the licence checkbox.
+// The licence link and checkbox, and starting the installed product.
 #include <windows.h>
 #include <shellapi.h>
 
+#include "download/download_files.h"
+#include "install/install_folder.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
@@ -22,5 +24,25 @@ LRESULT CMainDlg::OnAgree(WORD, WORD, HWND, BOOL&)
 {
     if (m_chkAgree.IsSelected())
         ShowWindow(m_hAgreeText, SW_HIDE);
+    return 0;
+}
+
+LRESULT CMainDlg::OnLaunch(WORD, WORD, HWND, BOOL&)
+{
+    const std::wstring company = LoadLangString(L"STR_COMPANY_NAME");
+    const std::wstring project = LoadLangString(L"STR_PROJECT_NAME");
+    const std::wstring executable =
+        ProductExecutable(g_strInstallPath, company, project, LoadLangString(L"STR_PROCESS_NAME"));
+    // The product starts in the installer's current folder; if its own folder is
+    // missing, it stays what it was.
+    SetCurrentDirectoryW(ProductWorkingFolder(g_strInstallPath, company, project).c_str());
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof(execute);
+    execute.lpVerb = L"open";
+    execute.lpFile = executable.c_str();
+    execute.lpParameters = L"";
+    execute.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&execute);
+    CloseAndQuit(1000);
     return 0;
 }

@@ -52,6 +52,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     SetDlgItemTextW(m_hWnd, IDC_STATIC_PATH, LoadLangString(L"STR_INSTALL_PATH").c_str());
     PlaceControl(IDC_STATIC_PATH, PathLabelRect(GetUserDefaultUILanguage()), true);
+    PrepareTrayIcon();
     return TRUE;
 }
 
@@ -139,6 +140,10 @@ void CMainDlg::CloseAndQuit(int exitCode)
     m_imgPathFrame.reset();
     m_curBanner = nullptr;
     m_banners.clear();
+    // An icon left in the notification area would outlive the program until the mouse
+    // passes over it.
+    if (m_trayIconShown)
+        RemoveTrayIcon();
     DestroyWindow(m_hWnd);
     // The controls are gone with the window, and their pictures with them.
     m_controlImages.clear();
@@ -164,8 +169,10 @@ LRESULT CMainDlg::OnDownFinished(UINT, WPARAM, LPARAM, BOOL&)
     InvalidateRect(m_hWnd, nullptr, TRUE);
     for (const int id : {IDC_BTN_LAUNCH, IDC_BTN_CLOSE, IDC_BTN_MINIMIZE})
         ShowWindow(GetDlgItem(m_hWnd, id), SW_SHOW);
-    if (!IsWindowVisible(m_hWnd))
+    if (!IsWindowVisible(m_hWnd)) {
         ShowWindow(m_hWnd, SW_SHOW);
+        RemoveTrayIcon();
+    }
     return 0;
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <vector>
 
 #include "app/handles.h"
@@ -12,6 +14,7 @@
 #include "controls/path_edit.h"
 #include "controls/png_image.h"
 #include "controls/select_state_button.h"
+#include "download/download_engine.h"
 #include "download/notifications.h"
 #include "res/resource.h"
 #include "ui/dialog_impl.h"
@@ -26,7 +29,7 @@ enum DialogState : int {
 
 inline constexpr UINT_PTR IDT_BANNER = 3395;
 
-class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter, public CIdleHandler {
+class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter, public CIdleHandler, private EngineEffects {
 public:
     enum { IDD = IDD_MAINDLG };
 
@@ -48,8 +51,15 @@ public:
         COMMAND_ID_HANDLER(IDC_BTN_LICENCE, OnLicence)
         COMMAND_ID_HANDLER(IDC_BTN_CUSTOMIZE, OnCustomize)
         COMMAND_ID_HANDLER(IDC_BTN_BROWSE, OnBrowse)
+        COMMAND_ID_HANDLER(IDC_BTN_HIDE, OnHide)
+        COMMAND_ID_HANDLER(IDC_BTN_LAUNCH, OnLaunch)
+        MESSAGE_HANDLER(WM_TRAYICON, OnTrayIcon)
+        MESSAGE_HANDLER(WM_DOWN_PROGRESS, OnDownProgress)
+        MESSAGE_HANDLER(WM_DOWN_SIZE, OnDownSize)
+        MESSAGE_HANDLER(WM_DOWN_SEGMENT_DONE, OnSegmentDone)
         MESSAGE_HANDLER(WM_DOWN_ERROR, OnDownError)
         MESSAGE_HANDLER(WM_DOWN_FINISHED, OnDownFinished)
+        MESSAGE_HANDLER(WM_DOWN_SEGMENT_WRITTEN, OnSegmentWritten)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
 
@@ -98,9 +108,34 @@ private:
     LRESULT OnLicence(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
     LRESULT OnCustomize(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
     LRESULT OnBrowse(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnLaunch(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    // False when the user gave up while the product was running (the installer is
+    // closing then).
+    bool CheckRunningProduct(const std::wstring& imageName);
+    void EnterDownloadingLayout();
+
+    // Notification-area icon.
+    LRESULT OnHide(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
+    LRESULT OnTrayIcon(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    void PrepareTrayIcon();
+    void RemoveTrayIcon();
 
     // Download notifications.
+    LRESULT OnDownProgress(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDownSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnSegmentDone(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnSegmentWritten(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDownError(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    bool OpenTempFile();
+
+    // What the engine decides, done with threads and messages.
+    void StartSegmentWorker(DownSegment& segment) override;
+    void StartSegmentWriter(DownSegment& segment) override;
+    void StartHandoff() override;
+    void PostSegmentDone(int index) override;
+    void PostError(unsigned long code, long kind) override;
+    void ShowProgress(int percentage) override;
+    void CloseTempFile() override;
     LRESULT OnDownFinished(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     void ShowFatalError(const std::wstring& text);
 
@@ -128,6 +163,11 @@ private:
 
     UniqueIcon m_iconLarge;
     UniqueIcon m_iconSmall;
+    UniqueIcon m_trayIcon;
+    NOTIFYICONDATAW m_nid{};
+    bool m_trayIconShown = false;
+
+    DownloadEngine m_engine{*this};
 };
 
 // The running dialog, for the worker threads that post to it; set at initialisation.

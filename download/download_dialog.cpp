@@ -1,0 +1,110 @@
+// The dialog's side of the download: the notifications from the workers, handed to
+// the engine, and the engine's decisions carried out with threads and messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "download/download_files.h"
+#include "download/download_state.h"
+#include "download/download_threads.h"
+#include "download/http_session.h"
+#include "lang/language.h"
+#include "ui/main_dlg.h"
+
+LRESULT CMainDlg::OnDownSize(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    if (g_tempFile == INVALID_HANDLE_VALUE && !OpenTempFile())
+        return 0;
+    // WinINet takes its per-server limit only for the whole process; without it only
+    // a few of the 40 ranges would run at a time.
+    RaiseProcessConnectionLimit();
+    m_engine.Plan(static_cast<std::uint32_t>(lParam));
+    return 0;
+}
+
+bool CMainDlg::OpenTempFile()
+{
+    const auto stem = DownloadStem(LoadLangString(L"STR_DOWN_URL"));
+    if (!stem) {
+        PostError(0, DOWN_ERR_URL);
+        return false;
+    }
+    const std::wstring folder = WorkingFolder(g_downloadBase);
+    const std::wstring path = TempFilePath(g_downloadBase, *stem);
+    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+            PostError(GetLastError(), DOWN_ERR_SYSTEM);
+            return false;
+        }
+    } else if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str())) {
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+    }
+    g_tempFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (g_tempFile == INVALID_HANDLE_VALUE) {
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+        return false;
+    }
+    return true;
+}
+
+LRESULT CMainDlg::OnDownProgress(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    m_engine.OnProgress(static_cast<int>(wParam), static_cast<std::uint32_t>(lParam));
+    return 0;
+}
+
+LRESULT CMainDlg::OnSegmentDone(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    m_engine.OnSegmentDone(static_cast<int>(lParam));
+    return 0;
+}
+
+LRESULT CMainDlg::OnSegmentWritten(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    m_engine.OnSegmentWritten(static_cast<int>(lParam));
+    return 0;
+}
+
+void CMainDlg::StartSegmentWorker(DownSegment& segment)
+{
+    segment.fileSize = m_engine.TotalSize();
+    if (!StartDetached(SegmentThread, &segment))
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+}
+
+void CMainDlg::StartSegmentWriter(DownSegment& segment)
+{
+    if (!StartDetached(SegmentWriterThread, &segment))
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+}
+
+void CMainDlg::StartHandoff()
+{
+    if (!StartDetached(HandoffThread, nullptr))
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+}
+
+void CMainDlg::PostSegmentDone(int index)
+{
+    PostMessageW(m_hWnd, WM_DOWN_SEGMENT_DONE, 0, index);
+}
+
+void CMainDlg::PostError(unsigned long code, long kind)
+{
+    PostMessageW(m_hWnd, WM_DOWN_ERROR, code, kind);
+}
+
+void CMainDlg::ShowProgress(int percentage)
+{
+    SendMessageW(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(percentage), 0);
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%d%% ", percentage);
+    SetWindowTextW(m_hPercentText, text);
+}
+
+void CMainDlg::CloseTempFile()
+{
+    CloseHandle(g_tempFile);
+    g_tempFile = INVALID_HANDLE_VALUE;
+}

@@ -1,0 +1,133 @@
+#include "download/download_engine.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+namespace {
+
+constexpr unsigned long kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
+constexpr long kSystemErrorKind = 42;
+constexpr int kLastSegment = SEGMENT_COUNT - 1;
+
+bool IsSegmentIndex(int index)
+{
+    return index >= 0 && index < SEGMENT_COUNT;
+}
+
+}  // namespace
+
+std::vector<DownSegment> PlanSegments(std::uint32_t size)
+{
+    const std::uint32_t per = size / SEGMENT_COUNT;
+    std::vector<DownSegment> segments(SEGMENT_COUNT);
+    for (int i = 0; i < SEGMENT_COUNT; ++i) {
+        segments[i].index = i;
+        segments[i].offset = static_cast<std::uint32_t>(i) * per;
+        segments[i].length = per;
+    }
+    segments[kLastSegment].length = size - static_cast<std::uint32_t>(kLastSegment) * per;
+    return segments;
+}
+
+int DownloadPercentage(std::uint64_t downloaded, std::uint32_t total)
+{
+    // The last fifth of the bar belongs to the installer, hence total * 10 / 8.
+    const std::uint64_t denominator = std::uint64_t{total} * 10 / 8;
+    if (denominator == 0)
+        return 0;
+    const double percentage = static_cast<double>(downloaded * 100) / static_cast<double>(denominator);
+    // Bytes counted twice after many restarts must not push the cast out of range.
+    if (percentage >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(percentage);
+}
+
+void DownloadEngine::Plan(std::uint32_t size)
+{
+    m_segments = std::make_unique<std::vector<DownSegment>>(PlanSegments(size));
+    m_totalSize = size;
+    for (DownSegment& segment : *m_segments) {
+        if (segment.length == 0) {
+            m_effects.PostSegmentDone(segment.index);
+            continue;
+        }
+        segment.buffer.reset(new (std::nothrow) unsigned char[segment.length]);
+        if (!segment.buffer) {
+            m_effects.PostError(kNotEnoughMemory, kSystemErrorKind);
+            return;
+        }
+        m_effects.StartSegmentWorker(segment);
+    }
+}
+
+void DownloadEngine::OnProgress(int percentage, std::uint32_t bytes)
+{
+    if (percentage == 0) {
+        m_downloadedBytes += bytes;
+        percentage = DownloadPercentage(m_downloadedBytes, m_totalSize);
+    }
+    m_effects.ShowProgress(percentage);
+    // Bytes are flowing again, so whatever failed meanwhile gets another chance.
+    m_retryCount = 0;
+    std::vector<int> parked;
+    parked.swap(m_failedSegments);
+    for (const int index : parked) {
+        if (DownSegment* segment = Segment(index))
+            m_effects.StartSegmentWorker(*segment);
+    }
+}
+
+void DownloadEngine::OnSegmentDone(int index)
+{
+    DownSegment* segment = Segment(index);
+    if (!segment)
+        return;
+    if (index == m_nextToWrite)
+        m_effects.StartSegmentWriter(*segment);
+    else
+        m_pendingWrites.push_back(index);
+    ++m_doneCount;
+}
+
+void DownloadEngine::OnSegmentWritten(int index)
+{
+    // Appending out of order would corrupt the installer; nothing else can be trusted.
+    if (!m_segments || index != m_nextToWrite) {
+        m_effects.PostError(0, kSystemErrorKind);
+        return;
+    }
+    (*m_segments)[index].buffer.reset();
+    if (index == kLastSegment) {
+        m_effects.CloseTempFile();
+        m_segments.reset();
+        m_effects.StartHandoff();
+        return;
+    }
+    ++m_nextToWrite;
+    const auto waiting = std::find(m_pendingWrites.begin(), m_pendingWrites.end(), m_nextToWrite);
+    if (waiting == m_pendingWrites.end())
+        return;
+    m_pendingWrites.erase(waiting);
+    m_effects.StartSegmentWriter((*m_segments)[m_nextToWrite]);
+}
+
+void DownloadEngine::ParkFailedSegment(int index)
+{
+    m_failedSegments.push_back(index);
+}
+
+void DownloadEngine::ResetCounters()
+{
+    m_nextToWrite = 0;
+    m_retryCount = 0;
+    m_doneCount = 0;
+    m_pendingWrites.clear();
+}
+
+DownSegment* DownloadEngine::Segment(int index)
+{
+    if (!m_segments || !IsSegmentIndex(index))
+        return nullptr;
+    return &(*m_segments)[index];
+}

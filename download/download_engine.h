@@ -1,0 +1,77 @@
+// The download engine's bookkeeping and decisions on the main thread: the plan of
+// the segments, the percentage, and the strict order of the writes. What it decides
+// to do happens through EngineEffects, which the dialog wires to threads and
+// messages. No windows.h here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "download/down_segment.h"
+
+class EngineEffects {
+public:
+    virtual ~EngineEffects() = default;
+    virtual void StartSegmentWorker(DownSegment& segment) = 0;
+    virtual void StartSegmentWriter(DownSegment& segment) = 0;
+    virtual void StartHandoff() = 0;
+    // The segment needs no request (it is empty): reported done as a worker would.
+    virtual void PostSegmentDone(int index) = 0;
+    // WM_DOWN_ERROR to the dialog.
+    virtual void PostError(unsigned long code, long kind) = 0;
+    // The bar and the "%d%% " text.
+    virtual void ShowProgress(int percentage) = 0;
+    virtual void CloseTempFile() = 0;
+};
+
+// 40 segments of size / 40 bytes; the last takes the remainder.
+std::vector<DownSegment> PlanSegments(std::uint32_t size);
+
+// floor(downloaded / floor(total * 10 / 8) * 100) in double precision, the products in
+// 64-bit arithmetic: the download alone takes the bar to 80. 0 when total is 0.
+int DownloadPercentage(std::uint64_t downloaded, std::uint32_t total);
+
+class DownloadEngine {
+public:
+    explicit DownloadEngine(EngineEffects& effects) : m_effects(effects) {}
+
+    // The size is known and the temporary file open: plans the 40 segments, gives each
+    // its buffer and starts its worker (an empty segment is reported done at once). A
+    // buffer that cannot be had is a system error (ERROR_NOT_ENOUGH_MEMORY, kind 42).
+    void Plan(std::uint32_t size);
+    // A progress report: `percentage` from the hand-off as it is, or (when 0) `bytes`
+    // more received. Resets the retry count and restarts the parked segments.
+    void OnProgress(int percentage, std::uint32_t bytes);
+    // A segment has all its bytes: written at once when it is its turn, else parked.
+    void OnSegmentDone(int index);
+    // A segment is written: releases its buffer, then writes the next in turn, or after
+    // the last closes the file, releases the table and starts the hand-off. A write out
+    // of turn is a system error (0, kind 42).
+    void OnSegmentWritten(int index);
+    // Parks a failed segment until the next progress report.
+    void ParkFailedSegment(int index);
+    // Starts over after a switch of HTTP interface.
+    void ResetCounters();
+
+    DownSegment* Segment(int index);
+    std::uint32_t TotalSize() const { return m_totalSize; }
+    int NextToWrite() const { return m_nextToWrite; }
+    int DoneCount() const { return m_doneCount; }
+    int RetryCount() const { return m_retryCount; }
+    void CountRetry() { ++m_retryCount; }
+    const std::vector<int>& PendingWrites() const { return m_pendingWrites; }
+    const std::vector<int>& FailedSegments() const { return m_failedSegments; }
+    std::uint64_t DownloadedBytes() const { return m_downloadedBytes; }
+
+private:
+    EngineEffects& m_effects;
+    std::unique_ptr<std::vector<DownSegment>> m_segments;
+    std::uint32_t m_totalSize = 0;
+    int m_nextToWrite = 0;
+    std::vector<int> m_pendingWrites;
+    int m_retryCount = 0;
+    std::vector<int> m_failedSegments;
+    int m_doneCount = 0;
+    std::uint64_t m_downloadedBytes = 0;  // all bytes received since the start
+};

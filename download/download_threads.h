@@ -1,0 +1,23 @@
+// The engine's worker threads. Each is started detached, touches no window, and ends
+// by posting exactly one final notification to the dialog.
+#pragma once
+
+#include <windows.h>
+
+// Asks the server for the installer's size: WM_DOWN_SIZE or WM_DOWN_ERROR (kind 41).
+unsigned __stdcall SizeProbeThread(void* unused);
+// Fetches the missing bytes of one DownSegment: WM_DOWN_PROGRESS per read, then
+// WM_DOWN_SEGMENT_DONE or WM_DOWN_ERROR with the segment's index.
+unsigned __stdcall SegmentThread(void* segment);
+// Appends one DownSegment to the temporary file and flushes it: WM_DOWN_SEGMENT_WRITTEN
+// or WM_DOWN_ERROR (kind 42).
+unsigned __stdcall SegmentWriterThread(void* segment);
+// Renames the download to the installer, runs it and waits, deletes it:
+// WM_DOWN_PROGRESS 90 and 100, then WM_DOWN_FINISHED; or WM_DOWN_ERROR.
+unsigned __stdcall HandoffThread(void* unused);
+
+// Starts `entry` on a new thread and closes its handle at once; false if it cannot start.
+bool StartDetached(unsigned(__stdcall* entry)(void*), void* argument);
+
+// Posts a notification to the main dialog.
+void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam);

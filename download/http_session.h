@@ -1,0 +1,48 @@
+// One HTTP exchange over WinINet or WinHTTP, behind one small interface so that the
+// two (whose headers cannot meet in one file) are interchangeable.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Where a request goes: the host text split into name and port, TLS or not.
+struct HttpTarget {
+    std::wstring host;       // name or address, without a port
+    std::uint16_t port = 0;  // 443 for https, 80 for http unless the address names one
+    bool secure = false;     // TLS with full certificate validation
+    std::wstring path;       // without its leading "/"
+};
+
+// Which step of Send failed.
+enum class HttpStep { OpenRoot, Connect, OpenRequest, AddHeader, Send };
+
+class HttpSession {
+public:
+    virtual ~HttpSession() = default;
+
+    // Opens the root handle (proxy per the connection flags), connects, raises the
+    // per-server connection limit when asked, opens the request with `verb` and the
+    // cache-bypassing flags, adds `header` (a "Name:value" line) unless empty, and
+    // sends it (WinHTTP also receives the response). On failure: false, with the step
+    // and the thread's last error code right after the failing call.
+    virtual bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
+                      bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) = 0;
+
+    // The response's status code; 0 when it cannot be read.
+    virtual unsigned long StatusCode() = 0;
+    // A response header's raw text (e.g. L"Content-Length", L"Content-Range");
+    // false when the response has none.
+    virtual bool Header(const wchar_t* name, std::wstring& value) = 0;
+    // Reads up to `size` bytes; `read` is 0 at the end of the body. False (with the
+    // last error) when the read fails.
+    virtual bool Read(void* buffer, unsigned long size, unsigned long& read, unsigned long& error) = 0;
+};
+
+// A session over WinHTTP when `useWinHttp`, else over WinINet. The handles are
+// closed (request, connection, root) when the session goes.
+std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp);
+
+// WinINet limits connections per server for the whole process (2 or 6 by default);
+// called once, before the first worker starts, so that 40 ranges really run at once.
+void RaiseProcessConnectionLimit();

@@ -1,0 +1,93 @@
+// A stand-in for the product's real installer and for the product itself, built for
+// the end-to-end tests and served by their download server.
+//
+// Run with "/verysilent" it is the installer: it writes C:\stub-records\installer.txt
+// (its command line, its own path and an FNV-1a hash of its own file, so the test can
+// tell that what ran is exactly what the server sent), then installs "the product":
+// a copy of itself as <path>\Brinmark\Brinmark Lumaroute\Lumaroute.exe, and the folder
+// <path>\Brinmark\Lumaroute.
+//
+// Run otherwise it is the product: it writes its working folder to
+// C:\stub-records\product.txt.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::wstring OwnPath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::uint64_t HashOfFile(const std::wstring& path)
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return 0;
+    unsigned char buffer[65536];
+    std::size_t read;
+    while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+        for (std::size_t i = 0; i < read; ++i) {
+            hash ^= buffer[i];
+            hash *= 1099511628211ull;
+        }
+    }
+    std::fclose(file);
+    return hash;
+}
+
+void Record(const wchar_t* name, const std::wstring& text)
+{
+    CreateDirectoryW(L"C:\\stub-records", nullptr);
+    const std::wstring path = std::wstring(L"C:\\stub-records\\") + name;
+    FILE* file = _wfopen(path.c_str(), L"w, ccs=UTF-8");
+    if (!file)
+        return;
+    std::fputws(text.c_str(), file);
+    std::fclose(file);
+}
+
+// The value after "/path=", without its quotes.
+std::wstring InstallFolder(const std::wstring& commandLine)
+{
+    const auto at = commandLine.find(L"/path=");
+    if (at == std::wstring::npos)
+        return {};
+    std::wstring value = commandLine.substr(at + 6);
+    if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+int wmain()
+{
+    const std::wstring commandLine = GetCommandLineW();
+    const std::wstring self = OwnPath();
+    if (commandLine.find(L"/verysilent") == std::wstring::npos) {
+        wchar_t folder[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, folder);
+        Record(L"product.txt", folder);
+        return 0;
+    }
+
+    wchar_t hash[32];
+    std::swprintf(hash, 32, L"%016llx", static_cast<unsigned long long>(HashOfFile(self)));
+    Record(L"installer.txt", L"command=" + commandLine + L"\nself=" + self + L"\nhash=" + hash + L"\n");
+
+    const std::wstring root = InstallFolder(commandLine);
+    const std::wstring company = root + L"\\Brinmark";
+    CreateDirectoryW(root.c_str(), nullptr);
+    CreateDirectoryW(company.c_str(), nullptr);
+    CreateDirectoryW((company + L"\\Lumaroute").c_str(), nullptr);
+    CreateDirectoryW((company + L"\\Brinmark Lumaroute").c_str(), nullptr);
+    CopyFileW(self.c_str(), (company + L"\\Brinmark Lumaroute\\Lumaroute.exe").c_str(), FALSE);
+    return 0;
+}

@@ -1,0 +1,59 @@
+// Hiding the window into a notification-area icon, and bringing it back.
+#include <cwchar>
+
+#include "lang/language.h"
+#include "ui/main_dlg.h"
+
+namespace {
+
+// Copies as much of `text` as fits, always terminated: longer translations are cut.
+template <std::size_t N>
+void CopyCut(wchar_t (&field)[N], const std::wstring& text)
+{
+    const std::size_t count = text.size() < N - 1 ? text.size() : N - 1;
+    std::wmemcpy(field, text.c_str(), count);
+    field[count] = L'\0';
+}
+
+}  // namespace
+
+void CMainDlg::PrepareTrayIcon()
+{
+    m_trayIcon.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPICON),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    m_nid = NOTIFYICONDATAW{};
+    m_nid.cbSize = sizeof(m_nid);
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 1;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
+    m_nid.uCallbackMessage = WM_TRAYICON;
+    m_nid.hIcon = m_trayIcon.get();
+    const std::wstring project = LoadLangString(L"STR_PROJECT_NAME");
+    CopyCut(m_nid.szTip, project + LoadLangString(L"STR_DOWNLOADING"));
+    CopyCut(m_nid.szInfo, LoadLangString(L"STR_BEING_INSTALLED"));
+    CopyCut(m_nid.szInfoTitle, project);
+}
+
+LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&)
+{
+    ShowWindow(m_hWnd, SW_HIDE);
+    Shell_NotifyIconW(NIM_ADD, &m_nid);
+    m_trayIconShown = true;
+    return 0;
+}
+
+LRESULT CMainDlg::OnTrayIcon(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    if (wParam == 1 && (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP)) {
+        ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        RemoveTrayIcon();
+    }
+    return 0;
+}
+
+void CMainDlg::RemoveTrayIcon()
+{
+    Shell_NotifyIconW(NIM_DELETE, &m_nid);
+    m_trayIconShown = false;
+}
