@@ -14,6 +14,9 @@ lumaroute_language_file(${LOOPBACK_LANGUAGE_FILE} "http://127.0.0.1:8080/")
 add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LOOPBACK_LANGUAGE_FILE})
 
 add_executable(native_tests
+  tests/native/download/download_engine_test.cpp
+  tests/native/download/download_names_test.cpp
+  tests/native/download/responses_test.cpp
   tests/native/lang/lang_folder_test.cpp
   tests/native/res/english_ini_test.cpp
   tests/native/ui/dialog_layout_test.cpp
@@ -47,6 +50,17 @@ if(LUMAROUTE_WINDOWS_BUILD)
     set_tests_properties(windows.${name} PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600)
   endfunction()
   include(${CMAKE_SOURCE_DIR}/tests/windows/tests.cmake)
+
+  # The HTTP interfaces against loopback nginx servers (plain, TLS with a CA trusted in
+  # the test's prefix only, TLS with an untrusted one) and a slow range server; the
+  # script also checks what the servers received.
+  add_test(NAME windows.download_tests
+           COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/run_http_test.py
+                   ${WINE_TEMPLATE} ${WINE_ROOT}/windows.download_tests
+                   ${LUMAROUTE_WINDOWS_BUILD}/tests/download_tests.exe
+                   ${LUMAROUTE_WINDOWS_BUILD}/tests/e2e_helper.exe --gtest_color=no)
+  set_tests_properties(windows.download_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600
+                       ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
 
   include(${CMAKE_SOURCE_DIR}/tests/e2e/tests.cmake)
 endif()

@@ -54,6 +54,17 @@ class InstallerTestCase(unittest.TestCase):
         shutil.copy2(self.exe, target)
         return "C:\\dl\\" + name
 
+    @contextlib.contextmanager
+    def background_wine(self, *args: str):
+        """A Windows program running in this prefix for as long as the block lasts."""
+        import subprocess
+        proc = subprocess.Popen(["wine", *args], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, start_new_session=True)
+        try:
+            yield proc
+        finally:
+            wine.kill_group(proc)
+
     def wine(self, *args: str, check: bool = True):
         import subprocess
         return subprocess.run(["wine", *args], env=self.env, capture_output=True, text=True,

@@ -7,9 +7,11 @@ set(E2E_ENVIRONMENT
   "LANGUAGE_FILE=${LUMAROUTE_WINDOWS_BUILD}/res/English.ini"
   "WINE_TEMPLATE=${WINE_TEMPLATE}"
   "E2E_WORKDIR=${CMAKE_BINARY_DIR}/e2e"
+  "LUMAROUTE_E2E_EXE=${LUMAROUTE_WINDOWS_BUILD}/LumarouteSetup-e2e.exe"
+  "STUB_INSTALLER=${LUMAROUTE_WINDOWS_BUILD}/tests/stub_installer.exe"
   "PYTHONDONTWRITEBYTECODE=1")
 
-foreach(module executable startup close window)
+foreach(module executable startup close window install)
   add_test(NAME e2e.${module}
            COMMAND ${PYTHON3} -m unittest -v test_${module}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -18,3 +20,6 @@ foreach(module executable startup close window)
     FIXTURES_REQUIRED wine_template
     TIMEOUT 600)
 endforeach()
+
+# The end-to-end build of the program downloads from one fixed loopback port.
+set_tests_properties(e2e.install PROPERTIES RESOURCE_LOCK e2e_download_port)

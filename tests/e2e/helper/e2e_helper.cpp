@@ -11,8 +11,12 @@
 //       prints the path the shell gives for a special folder (nothing if none).
 //   e2e_helper close HWND
 //       posts WM_CLOSE to the window, as the taskbar or Alt+F4 would.
+//   e2e_helper trust-ca CERTFILE
+//       adds a certificate (PEM or DER) to the local machine's Root store of the
+//       prefix it runs in, so that a test's own CA is trusted there and nowhere else.
 #include <windows.h>
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -171,6 +175,56 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM)
     return TRUE;
 }
 
+// The local machine's store rather than the user's: adding to the user's Root store
+// asks for confirmation in a dialog on Windows, and no one is there to click it.
+int TrustCa(const wchar_t* path)
+{
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) {
+        std::fprintf(stderr, "e2e_helper: cannot open the certificate\n");
+        return 3;
+    }
+    std::vector<BYTE> contents;
+    BYTE chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof(chunk), file)) > 0;)
+        contents.insert(contents.end(), chunk, chunk + got);
+    std::fclose(file);
+
+    std::vector<BYTE> der = contents;
+    const std::string text(contents.begin(), contents.end());
+    if (text.find("-----BEGIN CERTIFICATE-----") != std::string::npos) {
+        DWORD size = 0;
+        if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64HEADER,
+                                  nullptr, &size, nullptr, nullptr)) {
+            std::fprintf(stderr, "e2e_helper: not a PEM certificate (error %lu)\n", GetLastError());
+            return 4;
+        }
+        der.resize(size);
+        if (!CryptStringToBinaryA(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64HEADER,
+                                  der.data(), &size, nullptr, nullptr)) {
+            std::fprintf(stderr, "e2e_helper: not a PEM certificate (error %lu)\n", GetLastError());
+            return 4;
+        }
+        der.resize(size);
+    }
+
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    if (!store) {
+        std::fprintf(stderr, "e2e_helper: cannot open the Root store (error %lu)\n", GetLastError());
+        return 5;
+    }
+    const BOOL added = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                                        static_cast<DWORD>(der.size()),
+                                                        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    const DWORD error = GetLastError();
+    CertCloseStore(store, 0);
+    if (!added) {
+        std::fprintf(stderr, "e2e_helper: cannot add the certificate (error %lu)\n", error);
+        return 6;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -196,6 +250,9 @@ int wmain(int argc, wchar_t** argv)
         const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
         return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows | folder CSIDL | close HWND\n");
+    if (argc == 3 && std::wstring(argv[1]) == L"trust-ca")
+        return TrustCa(argv[2]);
+    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows | folder CSIDL | close HWND"
+                         " | trust-ca CERTFILE\n");
     return 2;
 }

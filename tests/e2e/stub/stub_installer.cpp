@@ -7,8 +7,11 @@
 // a copy of itself as <path>\Brinmark\Brinmark Lumaroute\Lumaroute.exe, and the folder
 // <path>\Brinmark\Lumaroute.
 //
+// While C:\stub-records\hold exists the installer waits before it ends (at most two
+// minutes), so that a test can look at the window while "installing" lasts.
+//
 // Run otherwise it is the product: it writes its working folder to
-// C:\stub-records\product.txt.
+// C:\stub-records\product.txt; with "/stay" it then keeps running until ended.
 #include <windows.h>
 
 #include <cstdint>
@@ -75,6 +78,8 @@ int wmain()
         wchar_t folder[MAX_PATH] = {};
         GetCurrentDirectoryW(MAX_PATH, folder);
         Record(L"product.txt", folder);
+        if (commandLine.find(L"/stay") != std::wstring::npos)
+            Sleep(INFINITE);
         return 0;
     }
 
@@ -89,5 +94,8 @@ int wmain()
     CreateDirectoryW((company + L"\\Lumaroute").c_str(), nullptr);
     CreateDirectoryW((company + L"\\Brinmark Lumaroute").c_str(), nullptr);
     CopyFileW(self.c_str(), (company + L"\\Brinmark Lumaroute\\Lumaroute.exe").c_str(), FALSE);
+    for (int waited = 0; waited < 1200 && GetFileAttributesW(L"C:\\stub-records\\hold") != INVALID_FILE_ATTRIBUTES;
+         ++waited)
+        Sleep(100);
     return 0;
 }

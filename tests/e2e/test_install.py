@@ -1,0 +1,177 @@
+"""Whole installations against nginx over TLS on loopback, with a stand-in product
+installer that records what it was given and installs a stand-in product."""
+import os
+import random
+import re
+import time
+import unittest
+from pathlib import Path
+
+from e2e_case import InstallerTestCase, wait_for
+
+import servers  # noqa: E402  (found through the harness folder e2e_case adds)
+
+PORT = 18443  # the server the end-to-end build of the program was made for
+INSTALLER_PADDING = 24 * 1024 * 1024 + 13  # tens of megabytes, not a multiple of 40
+AGREE, INSTALL, LAUNCH, HIDE = (25, 334), (382, 258), (382, 258), (673, 330)
+CUSTOMIZE, PATH_FIELD = (630, 335), (300, 399)
+
+
+def fnv1a(data: bytes) -> str:
+    value = 1469598103934665603
+    for byte in data:
+        value = ((value ^ byte) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return f"{value:016x}"
+
+
+class InstallTest(InstallerTestCase):
+    def setUp(self):
+        super().setUp()
+        self.exe = Path(os.environ["LUMAROUTE_E2E_EXE"]).resolve()
+        stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
+        padding = random.Random(2026).randbytes(INSTALLER_PADDING)
+        self.installer_bytes = stub + padding  # a PE file runs with data appended
+        docroot = self.workdir / "www"
+        (docroot / "trial").mkdir(parents=True)
+        (docroot / "trial" / "lumaroute.exe").write_bytes(self.installer_bytes)
+        certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
+        self.server = self.stack.enter_context(
+            servers.Nginx(self.workdir / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT))
+        # The test CA is trusted inside this prefix only.
+        self.wine(str(self.helper), "trust-ca", str(certs.ca_cert))
+        self.records = self.prefix / "drive_c" / "stub-records"
+
+    # --- steps a user takes --------------------------------------------------------
+    def tick_and_install(self, window):
+        self.installer.click(window, *AGREE)
+        self.installer.click(window, *INSTALL)
+
+    def wait_progress_layout(self):
+        def shown():
+            window = self.installer.main_window()
+            return window if self.installer.control(window, 1010)["visible"] else None
+        return wait_for(shown, 30, "the progress layout")
+
+    def wait_finished(self, visible=True):
+        def finished():
+            window = self.installer.main_window(visible=visible)
+            return window if self.installer.control(window, 1015)["visible"] else None
+        return wait_for(finished, 180, "the finished layout")
+
+    def installer_record(self) -> dict:
+        text = (self.records / "installer.txt").read_text(encoding="utf-8-sig")
+        return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+    def default_folder(self) -> str:
+        return self.installer.shell_folder(0x2A)
+
+    # --- the tests -----------------------------------------------------------------
+    def test_full_installation_arrives_byte_for_byte_and_start_now_launches_the_product(self):
+        (self.records).mkdir(parents=True, exist_ok=True)
+        (self.records / "hold").write_text("")  # keep "installing" until the layout is checked
+        window = self.start()
+        self.tick_and_install(window)
+
+        window = self.wait_progress_layout()
+        self.assertTrue(self.installer.control(window, 1014)["visible"], "the Hide button")
+        self.assertRegex(self.installer.control(window, 1016)["text"], r"^\d{1,3}% $")
+        wait_for(lambda: self.installer.control(self.installer.main_window(), 1016)["text"] == "90% ", 120,
+                 "90 % while the installer runs")
+        shot = self.installer.screenshot("installing")
+        left, top = window["rect"][:2]
+        banner = [shot.pixel(left + x, top + y) for x in range(20, 730, 40) for y in range(20, 280, 40)]
+        self.assertTrue(any(b > 200 and b - r > 60 for r, _g, b in banner), "the banner shows")
+        bar = shot.pixel(left + 48 + 270, top + 327)
+        self.assertEqual(bar, (64, 136, 255), "the bar is filled past its middle")
+        (self.records / "hold").unlink()
+
+        window = self.wait_finished()
+        self.assertFalse(self.installer.control(window, 1010)["visible"])
+        self.assertFalse(self.installer.control(window, 1014)["visible"])
+
+        record = self.installer_record()
+        self.assertEqual(record["hash"], fnv1a(self.installer_bytes), "what ran is what the server sent")
+        self.assertEqual(record["command"], f' /verysilent /Brinmark /path="{self.default_folder()}"')
+
+        requests = self.server.requests()
+        ranged = [r for r in requests if r["range"] not in ("", "-")]
+        self.assertEqual(len(requests) - len(ranged), 1, "one size probe")
+        spans = sorted(tuple(map(int, re.fullmatch(r"bytes=(\d+)-(\d+)", r["range"]).groups())) for r in ranged)
+        self.assertEqual(len(spans), 40)
+        self.assertEqual(spans[0][0], 0)
+        self.assertEqual(spans[-1][1], len(self.installer_bytes) - 1)
+        for (_, end), (start, _) in zip(spans, spans[1:]):
+            self.assertEqual(start, end + 1, "the ranges tile the file")
+        self.assertTrue(all(r["status"] == 206 for r in ranged))
+
+        working = self.installer.prefix_path(self.installer.shell_folder(0x2E) + r"\Quorvex")
+        self.assertTrue(working.is_dir())
+        self.assertEqual(list(working.iterdir()), [], "neither the download nor the installer is left")
+
+        self.installer.click(window, *LAUNCH)
+        self.assertEqual(self.installer.wait_exit(), 1000)
+        product = wait_for(lambda: (self.records / "product.txt").exists() and
+                           (self.records / "product.txt").read_text(encoding="utf-8-sig"), 30, "the product")
+        self.assertEqual(product, self.default_folder() + r"\Brinmark\Lumaroute")
+
+    def test_hide_and_system_close_put_the_window_away_and_the_finish_brings_it_back(self):
+        self.records.mkdir(parents=True, exist_ok=True)
+        (self.records / "hold").write_text("")
+        window = self.start()
+        self.tick_and_install(window)
+        window = self.wait_progress_layout()
+
+        self.installer.click(window, *HIDE)
+        self.installer.main_window(visible=False)
+        self.assertTrue(self.installer.running())
+
+        # Brought back by the finish even though it was put away twice over: once into
+        # the notification area, once more by a close request, which asks nothing.
+        self.installer.close_window(window)
+        time.sleep(2)
+        self.assertFalse(any(w["visible"] for w in self.installer.windows()), "no question, no window")
+        (self.records / "hold").unlink()
+        window = self.wait_finished(visible=True)
+        self.assertTrue(self.installer.control(window, 1015)["visible"])
+
+    def test_running_product_brings_the_two_notices_and_cancel_ends_the_setup(self):
+        running = self.prefix / "drive_c" / "dl" / "Lumaroute.exe"
+        running.parent.mkdir(parents=True, exist_ok=True)
+        running.write_bytes(Path(os.environ["STUB_INSTALLER"]).read_bytes())
+        self.stack.enter_context(self.background_wine(r"C:\dl\Lumaroute.exe", "/stay"))
+        wait_for(lambda: (self.records / "product.txt").exists(), 30, "the running product")
+
+        window = self.start()
+        self.tick_and_install(window)
+        first = self.installer.message_box()
+        self.assertIn("Setup has detected that another Brinmark  Lumaroute is currently running. "
+                      "Please close all instances of it now.", first["texts"])
+        self.assertIn("&Retry", first["texts"])
+        self.installer.key("r")
+        second = wait_for(lambda: next((w for w in self.installer.windows() if w["visible"] and w["title"]
+                                        and "Installation failed. Please try again." in w["texts"]), None),
+                          30, "the second notice")
+        self.assertIn("Cancel", second["texts"])
+        self.installer.key("Escape")
+        self.assertEqual(self.installer.wait_exit(), 1000)
+        self.assertEqual([r for r in self.server.requests() if r["range"] not in ("", "-")], [],
+                         "nothing was downloaded")
+
+    def test_typed_folder_that_does_not_exist_falls_back_to_the_default(self):
+        window = self.start()
+        self.installer.click(window, *CUSTOMIZE)
+        window = wait_for(lambda: next((w for w in [self.installer.main_window()]
+                                        if w["rect"][3] - w["rect"][1] == 434), None), 20, "the custom area")
+        self.installer.click(window, *PATH_FIELD)
+        self.installer.key("ctrl+a")
+        self.installer.xdotool("type", "--delay", "20", r"C:\no such folder")
+        wait_for(lambda: self.installer.control(self.installer.main_window(), 1009)["text"] == r"C:\no such folder",
+                 20, "the typed folder")
+        self.tick_and_install(window)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["command"],
+                         f' /verysilent /Brinmark /path="{self.default_folder()}"')
+
+
+if __name__ == "__main__":
+    unittest.main()
