@@ -1,73 +1,21 @@
 """Whole installations against nginx over TLS on loopback, with a stand-in product
 installer that records what it was given and installs a stand-in product."""
 import os
-import random
 import re
 import time
 import unittest
 from pathlib import Path
 
-from e2e_case import InstallerTestCase, wait_for
-
-import servers  # noqa: E402  (found through the harness folder e2e_case adds)
-
-PORT = 18443  # the server the end-to-end build of the program was made for
-INSTALLER_PADDING = 24 * 1024 * 1024 + 13  # tens of megabytes, not a multiple of 40
-AGREE, INSTALL, LAUNCH, HIDE = (25, 334), (382, 258), (382, 258), (673, 330)
-CUSTOMIZE, PATH_FIELD = (630, 335), (300, 399)
+from install_case import CUSTOMIZE, HIDE, LAUNCH, PATH_FIELD, InstallationTestCase, fnv1a, wait_for
 
 
-def fnv1a(data: bytes) -> str:
-    value = 1469598103934665603
-    for byte in data:
-        value = ((value ^ byte) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
-    return f"{value:016x}"
-
-
-class InstallTest(InstallerTestCase):
+class InstallTest(InstallationTestCase):
     def setUp(self):
         super().setUp()
-        self.exe = Path(os.environ["LUMAROUTE_E2E_EXE"]).resolve()
-        stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
-        padding = random.Random(2026).randbytes(INSTALLER_PADDING)
-        self.installer_bytes = stub + padding  # a PE file runs with data appended
-        docroot = self.workdir / "www"
-        (docroot / "trial").mkdir(parents=True)
-        (docroot / "trial" / "lumaroute.exe").write_bytes(self.installer_bytes)
-        certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
-        self.server = self.stack.enter_context(
-            servers.Nginx(self.workdir / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT))
-        # The test CA is trusted inside this prefix only.
-        self.wine(str(self.helper), "trust-ca", str(certs.ca_cert))
-        self.records = self.prefix / "drive_c" / "stub-records"
-
-    # --- steps a user takes --------------------------------------------------------
-    def tick_and_install(self, window):
-        self.installer.click(window, *AGREE)
-        self.installer.click(window, *INSTALL)
-
-    def wait_progress_layout(self):
-        def shown():
-            window = self.installer.main_window()
-            return window if self.installer.control(window, 1010)["visible"] else None
-        return wait_for(shown, 30, "the progress layout")
-
-    def wait_finished(self, visible=True):
-        def finished():
-            window = self.installer.main_window(visible=visible)
-            return window if self.installer.control(window, 1015)["visible"] else None
-        return wait_for(finished, 180, "the finished layout")
-
-    def installer_record(self) -> dict:
-        text = (self.records / "installer.txt").read_text(encoding="utf-8-sig")
-        return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
-
-    def default_folder(self) -> str:
-        return self.installer.shell_folder(0x2A)
+        self.server = self.serve_with_nginx()
 
     # --- the tests -----------------------------------------------------------------
     def test_full_installation_arrives_byte_for_byte_and_start_now_launches_the_product(self):
-        (self.records).mkdir(parents=True, exist_ok=True)
         (self.records / "hold").write_text("")  # keep "installing" until the layout is checked
         window = self.start()
         self.tick_and_install(window)
@@ -115,7 +63,6 @@ class InstallTest(InstallerTestCase):
         self.assertEqual(product, self.default_folder() + r"\Brinmark\Lumaroute")
 
     def test_hide_and_system_close_put_the_window_away_and_the_finish_brings_it_back(self):
-        self.records.mkdir(parents=True, exist_ok=True)
         (self.records / "hold").write_text("")
         window = self.start()
         self.tick_and_install(window)

@@ -11,7 +11,7 @@ set(E2E_ENVIRONMENT
   "STUB_INSTALLER=${LUMAROUTE_WINDOWS_BUILD}/tests/stub_installer.exe"
   "PYTHONDONTWRITEBYTECODE=1")
 
-foreach(module executable startup close window install)
+foreach(module executable startup close window install faults)
   add_test(NAME e2e.${module}
            COMMAND ${PYTHON3} -m unittest -v test_${module}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -22,4 +22,4 @@ foreach(module executable startup close window install)
 endforeach()
 
 # The end-to-end build of the program downloads from one fixed loopback port.
-set_tests_properties(e2e.install PROPERTIES RESOURCE_LOCK e2e_download_port)
+set_tests_properties(e2e.install e2e.faults PROPERTIES RESOURCE_LOCK e2e_download_port)

@@ -107,14 +107,9 @@ class Installer:
             raise AssertionError(f"control {control_id}: {len(matches)} found")
         return matches[0]
 
-    def main_window(self, timeout: float = 30, visible: bool = True) -> dict:
-        """The installer window once it shows and two listings in a row agree, so that
-        a window still being laid out is not taken for the finished one."""
-        def find():
-            for w in self.windows():
-                if w["class"] == DIALOG_CLASS and w["title"] == "" and w["visible"] == visible:
-                    return w
-            return None
+    def _settled(self, find, timeout: float, what: str) -> dict:
+        """What `find` returns once two listings in a row agree, so that a window
+        still being laid out (or a box still getting its text) is not taken as done."""
         previous = None
 
         def settled():
@@ -124,7 +119,15 @@ class Installer:
                 return current
             previous = current
             return None
-        return wait_for(settled, timeout, "the installer window")
+        return wait_for(settled, timeout, what)
+
+    def main_window(self, timeout: float = 30, visible: bool = True) -> dict:
+        def find():
+            for w in self.windows():
+                if w["class"] == DIALOG_CLASS and w["title"] == "" and w["visible"] == visible:
+                    return w
+            return None
+        return self._settled(find, timeout, "the installer window")
 
     def message_box(self, timeout: float = 30) -> dict:
         def find():
@@ -132,7 +135,7 @@ class Installer:
                 if w["class"] == DIALOG_CLASS and w["visible"] and w["title"] != "":
                     return w
             return None
-        return wait_for(find, timeout, "a message box")
+        return self._settled(find, timeout, "a message box")
 
     def wait_no_message_box(self, timeout: float = 30):
         wait_for(lambda: not any(w["visible"] and w["title"] for w in self.windows()), timeout,

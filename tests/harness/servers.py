@@ -14,6 +14,7 @@ import re
 import secrets
 import signal
 import socket
+import ssl
 import subprocess
 import threading
 import time
@@ -335,19 +336,34 @@ class RangeRequest:
 _RANGE = re.compile(r"^bytes=(\d+)-(\d*)$")
 
 
+# What a misbehaving server does with a range request.
+FAULTS = (
+    "whole-file",  # ignores the range: 200 and the whole file
+    "replaced",    # a range of a file of another size, as if it was replaced meanwhile
+    "short",       # half of the range, then the connection closes
+)
+
+
 class SlowRangeServer:
     """Serves one file at every path (GET and HEAD, with "Range: bytes=a-b"), holding
     each ranged response for `delay` seconds before it sends anything, and counts how
     many requests were in flight at once. Used to show that ranges really run side by
-    side rather than one or two at a time.
+    side rather than one or two at a time, and, with a `fault` from FAULTS, to answer
+    ranges wrongly. Over TLS when given a certificate and key; on `port` if not 0.
 
         with SlowRangeServer(path, delay=2.0) as server:
             server.port, server.max_in_flight, server.requests
     """
 
-    def __init__(self, path: Path, delay: float = 1.0):
+    def __init__(self, path: Path, delay: float = 1.0, fault: str | None = None, port: int = 0,
+                 cert: Path | None = None, key: Path | None = None):
+        if fault is not None and fault not in FAULTS:
+            raise ValueError(f"unknown fault {fault!r}")
         self.data = Path(path).read_bytes()
         self.delay = delay
+        self.fault = fault
+        self.fixed_port = port
+        self.cert, self.key = cert, key
         self.requests: list[RangeRequest] = []
         self.max_in_flight = 0
         self._in_flight = 0
@@ -425,19 +441,33 @@ class SlowRangeServer:
                     status = 206
                     # Held with the request counted as in flight: the overlap is the point.
                     owner._stopping.wait(owner.delay)
+                    if owner.fault == "whole-file":
+                        first, last, status = 0, size - 1, 200
+                complete = size + 1 if owner.fault == "replaced" else size
                 record.status = status
                 self.send_response(status)
                 self.send_header("Content-Type", "application/octet-stream")
                 self.send_header("Content-Length", str(last - first + 1))
                 self.send_header("Accept-Ranges", "bytes")
                 if status == 206:
-                    self.send_header("Content-Range", f"bytes {first}-{last}/{size}")
+                    self.send_header("Content-Range", f"bytes {first}-{last}/{complete}")
                 self.end_headers()
-                if body:
-                    self.wfile.write(owner.data[first:last + 1])
+                if not body:
+                    return
+                if status == 206 and owner.fault == "short":
+                    self.wfile.write(owner.data[first:first + (last - first + 1) // 2])
+                    self.close_connection = True
+                    return
+                self.wfile.write(owner.data[first:last + 1])
 
-        self._server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self._server = ThreadingHTTPServer(("127.0.0.1", self.fixed_port), Handler)
         self._server.daemon_threads = True
+        # Clients that hang up in the middle of an answer are part of the tests.
+        self._server.handle_error = lambda request, address: None
+        if self.cert is not None:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(self.cert, self.key)
+            self._server.socket = context.wrap_socket(self._server.socket, server_side=True)
         self._thread = threading.Thread(target=self._server.serve_forever,
                                         kwargs={"poll_interval": 0.1}, daemon=True)
         self._thread.start()

@@ -1,0 +1,72 @@
+"""What the installation tests share: the stand-in installer served by a TLS server of
+their own on the port the end-to-end build of the program downloads from, with the
+test CA trusted inside the test's prefix only."""
+import os
+import random
+from pathlib import Path
+
+from e2e_case import InstallerTestCase, wait_for
+
+import servers  # noqa: E402  (found through the harness folder e2e_case adds)
+
+PORT = 18443  # the server LumarouteSetup-e2e.exe was built for
+INSTALLER_PADDING = 24 * 1024 * 1024 + 13  # tens of megabytes, not a multiple of 40
+AGREE, INSTALL, LAUNCH, HIDE = (25, 334), (382, 258), (382, 258), (673, 330)
+CUSTOMIZE, PATH_FIELD = (630, 335), (300, 399)
+
+
+def fnv1a(data: bytes) -> str:
+    value = 1469598103934665603
+    for byte in data:
+        value = ((value ^ byte) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
+    return f"{value:016x}"
+
+
+class InstallationTestCase(InstallerTestCase):
+    """Gives `self.installer_bytes` (served at /trial/lumaroute.exe by what
+    `serve()` starts) and `self.records`, where the stand-in writes what it saw."""
+
+    def setUp(self):
+        super().setUp()
+        self.exe = Path(os.environ["LUMAROUTE_E2E_EXE"]).resolve()
+        stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
+        self.installer_bytes = stub + random.Random(2026).randbytes(INSTALLER_PADDING)
+        self.docroot = self.workdir / "www"
+        (self.docroot / "trial").mkdir(parents=True)
+        self.installer_file = self.docroot / "trial" / "lumaroute.exe"
+        self.installer_file.write_bytes(self.installer_bytes)
+        self.certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
+        self.wine(str(self.helper), "trust-ca", str(self.certs.ca_cert))
+        self.records = self.prefix / "drive_c" / "stub-records"
+        self.records.mkdir(parents=True)
+
+    def serve_with_nginx(self) -> "servers.Nginx":
+        return self.stack.enter_context(servers.Nginx(self.workdir / "nginx", self.docroot, self.certs.server_cert,
+                                                      self.certs.server_key, port=PORT))
+
+    def serve_with_range_server(self, **options) -> "servers.SlowRangeServer":
+        return self.stack.enter_context(servers.SlowRangeServer(
+            self.installer_file, port=PORT, cert=self.certs.server_cert, key=self.certs.server_key, **options))
+
+    def tick_and_install(self, window):
+        self.installer.click(window, *AGREE)
+        self.installer.click(window, *INSTALL)
+
+    def wait_progress_layout(self):
+        def shown():
+            window = self.installer.main_window()
+            return window if self.installer.control(window, 1010)["visible"] else None
+        return wait_for(shown, 30, "the progress layout")
+
+    def wait_finished(self, visible=True):
+        def finished():
+            window = self.installer.main_window(visible=visible)
+            return window if self.installer.control(window, 1015)["visible"] else None
+        return wait_for(finished, 180, "the finished layout")
+
+    def installer_record(self) -> dict:
+        text = (self.records / "installer.txt").read_text(encoding="utf-8-sig")
+        return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+
+    def default_folder(self) -> str:
+        return self.installer.shell_folder(0x2A)
