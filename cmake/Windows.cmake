@@ -40,7 +40,7 @@ add_library(lumaroute_win STATIC
   install/compat_flag.cpp
   install/install_command.cpp
   install/install_folder.cpp
-  install/licence.cpp
+  install/launch_and_licence.cpp
   install/running_product.cpp
   lang/language.cpp
   ui/chrome.cpp

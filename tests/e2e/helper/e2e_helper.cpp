@@ -134,8 +134,9 @@ int Launch(int argc, wchar_t** argv)
 
 std::string RectJson(const RECT& rect)
 {
-    return "[" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
-           std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + "]";
+    char text[64];
+    std::snprintf(text, sizeof(text), "[%ld, %ld, %ld, %ld]", rect.left, rect.top, rect.right, rect.bottom);
+    return text;
 }
 
 // One child window: id, class, text, visibility and rectangle in its parent's client
