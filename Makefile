@@ -32,7 +32,7 @@ test: windows native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 demo: windows
-	python3 tools/demo.py $(WINDOWS)/LumarouteSetup.exe $(BUILD)/demo $(BUILD)/wine/template
+	python3 tools/demo.py $(WINDOWS) $(BUILD)/demo $(BUILD)/wine/template
 
 clean:
 	rm -rf $(BUILD)

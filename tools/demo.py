@@ -1,21 +1,31 @@
 #!/usr/bin/env python3
-"""Runs LumarouteSetup.exe under Wine.
+"""Runs a whole installation under Wine, against a download server on this machine.
 
-With $DISPLAY set, the window opens there and the demo lasts until the program
-ends. Without one, it runs on a private Xvfb display, saves screenshots of the
-window (as it opens, and with the custom-install area open) under the output
-folder, prints their paths and ends the program.
+The server is Debian's nginx over TLS on loopback (port 18443), with a test CA that
+only the demo's Wine prefix trusts; it serves a stand-in product installer, which
+installs a stand-in product. The program is LumarouteSetup-e2e.exe: the same program,
+built with its download address pointing at that server.
 
-usage: demo.py PROGRAM OUTPUT_FOLDER WINE_TEMPLATE
+With $DISPLAY set, the window opens there and the demo lasts until the program ends:
+tick the licence box, press Install, then Start Now. Without one, it runs on a private
+Xvfb display and does those steps itself, saving screenshots of the window under the
+output folder (setup, custom area, installing, finished) and printing their paths.
+
+usage: demo.py BUILD_FOLDER OUTPUT_FOLDER WINE_TEMPLATE
 """
 import os
+import random
 import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "harness"))
 import desktop  # noqa: E402
+import servers  # noqa: E402
 import wine  # noqa: E402
+
+PORT = 18443
+AGREE, INSTALL, CUSTOMIZE = (25, 334), (382, 258), (630, 335)
 
 
 def save_window(run: "desktop.Installer", window: dict, png: Path) -> Path:
@@ -28,39 +38,69 @@ def save_window(run: "desktop.Installer", window: dict, png: Path) -> Path:
     return png
 
 
+def walk_through(run: "desktop.Installer", program: Path, out: Path, records: Path) -> None:
+    window = run.start(program).main_window()
+    print(f"the window as it opens: {save_window(run, window, out / 'setup.png')}")
+    run.click(window, *CUSTOMIZE)
+    expanded = desktop.wait_for(
+        lambda: next((w for w in [run.main_window()] if w["rect"][3] - w["rect"][1] > 360), None),
+        20, "the custom area")
+    print(f"with the custom area open: {save_window(run, expanded, out / 'setup-custom.png')}")
+    run.click(expanded, *CUSTOMIZE)
+
+    (records / "hold").write_text("")  # the stand-in installer waits while this exists
+    run.click(window, *AGREE)
+    run.click(window, *INSTALL)
+    desktop.wait_for(lambda: run.control(run.main_window(), 1016)["text"] == "90% ", 120, "the download")
+    print(f"installing: {save_window(run, run.main_window(), out / 'installing.png')}")
+    (records / "hold").unlink()
+    finished = desktop.wait_for(
+        lambda: next((w for w in [run.main_window()] if run.control(w, 1015)["visible"]), None),
+        120, "the finish")
+    print(f"finished: {save_window(run, finished, out / 'finished.png')}")
+    run.click(finished, *INSTALL)  # Start Now sits where Install was
+    print(f"the setup ended with exit code {run.wait_exit()}")
+    desktop.wait_for(lambda: (records / "product.txt").exists(), 30, "the product")
+    print("the product started in " + (records / "product.txt").read_text(encoding="utf-8-sig"))
+
+
 def main() -> int:
     if len(sys.argv) != 4:
         print(__doc__, file=sys.stderr)
         return 2
-    program, out = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
-    helper = program.parent / "tests" / "e2e_helper.exe"
+    build, out = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
+    program = build / "LumarouteSetup-e2e.exe"
+    helper = build / "tests" / "e2e_helper.exe"
     out.mkdir(parents=True, exist_ok=True)
-    template = wine.ensure_template(Path(sys.argv[3]).resolve())
-    prefix = wine.clone_prefix(template, out / "prefix")
+    prefix = wine.clone_prefix(wine.ensure_template(Path(sys.argv[3]).resolve()), out / "prefix")
+    records = prefix / "drive_c" / "stub-records"
+    records.mkdir(parents=True)
 
-    display = os.environ.get("DISPLAY")
-    if display:
-        env = wine.wine_env(prefix, display)
-        print(f"LumarouteSetup.exe is open on {display}; close it to end the demo.")
-        try:
-            return subprocess.run(["wine", str(program)], env=env).returncode
-        finally:
-            wine.stop_wineserver(prefix)
+    docroot = out / "www"
+    (docroot / "trial").mkdir(parents=True, exist_ok=True)
+    stub = (build / "tests" / "stub_installer.exe").read_bytes()
+    (docroot / "trial" / "lumaroute.exe").write_bytes(stub + random.Random(1).randbytes(24 * 1024 * 1024))
+    (docroot / "terms-of-use.html").write_text("<h1>Brinmark License Agreement</h1>\n")
+    certs = servers.make_test_ca(out / "certs")
 
-    with wine.xvfb() as xdisplay:
-        env = wine.wine_env(prefix, xdisplay)
-        run = desktop.Installer(env, helper, out)
+    with servers.Nginx(out / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT):
+        display = os.environ.get("DISPLAY")
         try:
-            window = run.start(program).main_window()
-            print(f"screenshot of the window: {save_window(run, window, out / 'LumarouteSetup.png')}")
-            # The custom-install area, as the toggle under the Install button opens it.
-            run.click(window, 630, 335)
-            expanded = desktop.wait_for(
-                lambda: next((w for w in [run.main_window()] if w["rect"][3] - w["rect"][1] > 360), None),
-                20, "the custom area")
-            print(f"with the custom area open: {save_window(run, expanded, out / 'LumarouteSetup-custom.png')}")
+            if display:
+                env = wine.wine_env(prefix, display)
+                subprocess.run(["wine", str(helper), "trust-ca", str(certs.ca_cert)], env=env, check=True)
+                print(f"LumarouteSetup is open on {display}; close it to end the demo.")
+                return subprocess.run(["wine", str(program)], env=env).returncode
+            with wine.xvfb() as xdisplay:
+                env = wine.wine_env(prefix, xdisplay)
+                subprocess.run(["wine", str(helper), "trust-ca", str(certs.ca_cert)], env=env, check=True)
+                run = desktop.Installer(env, helper, out)
+                try:
+                    walk_through(run, program, out, records)
+                finally:
+                    run.stop()
+                    wine.stop_wineserver(prefix)
         finally:
-            run.stop()
             wine.stop_wineserver(prefix)
     return 0
 
