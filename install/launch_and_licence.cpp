@@ -7,16 +7,26 @@
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
-LRESULT CMainDlg::OnLicence(WORD, WORD, HWND, BOOL&)
+namespace {
+
+// Opens a document or starts a program the way the shell does; whether it worked is
+// not reported.
+void OpenWithShell(const std::wstring& file)
 {
-    const std::wstring address = LoadLangString(L"STR_LICENCE_URL");
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.lpVerb = L"open";
-    execute.lpFile = address.c_str();
+    execute.lpFile = file.c_str();
     execute.lpParameters = L"";
     execute.nShow = SW_SHOWNORMAL;
     ShellExecuteExW(&execute);
+}
+
+}  // namespace
+
+LRESULT CMainDlg::OnLicence(WORD, WORD, HWND, BOOL&)
+{
+    OpenWithShell(LoadLangString(L"STR_LICENCE_URL"));
     return 0;
 }
 
@@ -36,13 +46,7 @@ LRESULT CMainDlg::OnLaunch(WORD, WORD, HWND, BOOL&)
     // The product starts in the installer's current folder; if its own folder is
     // missing, it stays what it was.
     SetCurrentDirectoryW(ProductWorkingFolder(g_strInstallPath, company, project).c_str());
-    SHELLEXECUTEINFOW execute{};
-    execute.cbSize = sizeof(execute);
-    execute.lpVerb = L"open";
-    execute.lpFile = executable.c_str();
-    execute.lpParameters = L"";
-    execute.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&execute);
+    OpenWithShell(executable);
     CloseAndQuit(1000);
     return 0;
 }
