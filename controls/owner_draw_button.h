@@ -29,8 +29,6 @@ public:
         DEFAULT_REFLECTION_HANDLER()
     END_MSG_MAP()
 
-    int DrawStateNow() const { return m_drawState; }
-
 protected:
     virtual void OnHover() {}
     virtual void OnPress() {}
