@@ -16,7 +16,9 @@ add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LO
 add_executable(native_tests
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
+  tests/native/download/error_rules_test.cpp
   tests/native/download/responses_test.cpp
+  tests/native/download/segment_fetch_test.cpp
   tests/native/lang/lang_folder_test.cpp
   tests/native/res/english_ini_test.cpp
   tests/native/ui/dialog_layout_test.cpp

@@ -36,6 +36,7 @@ add_library(lumaroute_win STATIC
   download/http_session.cpp
   download/winhttp_session.cpp
   download/wininet_session.cpp
+  download/worker_threads.cpp
   install/close_confirmation.cpp
   install/compat_flag.cpp
   install/install_command.cpp
@@ -58,16 +59,25 @@ set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
   OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
 
+# How long one connect, send or receive may take: a stalled server is then a failed
+# request like any other. The end-to-end build waits less, so that its tests of a
+# stalled server stay short.
+set(LUMAROUTE_HTTP_TIMEOUT_MS 30000 CACHE STRING "HTTP time-out of the program, in milliseconds")
+set(LUMAROUTE_E2E_HTTP_TIMEOUT_MS 8000 CACHE STRING "HTTP time-out of the end-to-end build, in milliseconds")
+set(HTTP_TIMEOUT_SOURCE ${CMAKE_SOURCE_DIR}/download/http_timeout.cpp)
+
 # The program, with the language file of build/<language_folder>/.
-function(lumaroute_setup_executable name language_folder)
-  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT})
+function(lumaroute_setup_executable name language_folder timeout_ms)
+  # The time-out is compiled into each program, not into the library they share.
+  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT} ${HTTP_TIMEOUT_SOURCE})
+  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms})
   add_dependencies(${name} language_file_${language_folder})
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/${language_folder})
   target_link_libraries(${name} PRIVATE lumaroute_win)
   target_link_options(${name} PRIVATE -municode -mwindows)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
-lumaroute_setup_executable(LumarouteSetup res)
-lumaroute_setup_executable(LumarouteSetup-e2e res-e2e)
+lumaroute_setup_executable(LumarouteSetup res ${LUMAROUTE_HTTP_TIMEOUT_MS})
+lumaroute_setup_executable(LumarouteSetup-e2e res-e2e ${LUMAROUTE_E2E_HTTP_TIMEOUT_MS})
 
 add_subdirectory(tests/windows)

@@ -1,6 +1,7 @@
 #include "controls/png_image.h"
 
 #include <cstring>
+#include <new>
 
 #include "download/notifications.h"
 
@@ -47,7 +48,11 @@ bool LoadPngImage(HWND notify, WORD id, const wchar_t* type, ImagePtr& slot)
     }
     std::unique_ptr<IStream, StreamReleaser> stream(rawStream);
 
-    slot.reset(new Gdiplus::Image(stream.get()));
+    // GDI+'s operator new gives null when memory runs out, and a plain new-expression
+    // would then construct the image at address 0. No memory: the slot stays empty and
+    // the controls draw nothing for it.
+    void* memory = Gdiplus::DllExports::GdipAlloc(sizeof(Gdiplus::Image));
+    slot.reset(memory ? ::new (memory) Gdiplus::Image(stream.get()) : nullptr);
     return true;
 }
 

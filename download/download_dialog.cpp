@@ -14,6 +14,9 @@
 
 LRESULT CMainDlg::OnDownSize(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
+    // A run a fatal failure has condemned makes no file and fetches nothing more.
+    if (g_errorShown > 0)
+        return 0;
     if (g_tempFile == INVALID_HANDLE_VALUE && !OpenTempFile())
         return 0;
     // WinINet takes its per-server limit only for the whole process; without it only
@@ -45,6 +48,7 @@ bool CMainDlg::OpenTempFile()
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
         return false;
     }
+    m_tempPath = path;
     return true;
 }
 
@@ -69,19 +73,26 @@ LRESULT CMainDlg::OnSegmentWritten(UINT, WPARAM, LPARAM lParam, BOOL&)
 void CMainDlg::StartSegmentWorker(DownSegment& segment)
 {
     segment.fileSize = m_engine.TotalSize();
-    if (!StartDetached(SegmentThread, &segment))
+    if (!m_workers.Start(SegmentThread, &segment))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
 
 void CMainDlg::StartSegmentWriter(DownSegment& segment)
 {
-    if (!StartDetached(SegmentWriterThread, &segment))
+    if (!m_workers.Start(SegmentWriterThread, &segment))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
 
 void CMainDlg::StartHandoff()
 {
-    if (!StartDetached(HandoffThread, nullptr))
+    if (!m_workers.Start(HandoffThread, nullptr))
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+}
+
+void CMainDlg::StartSizeProbe()
+{
+    // A probe that cannot even start would leave the bar standing still for ever.
+    if (!m_workers.Start(SizeProbeThread, nullptr))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
 
@@ -105,6 +116,17 @@ void CMainDlg::ShowProgress(int percentage)
 
 void CMainDlg::CloseTempFile()
 {
-    CloseHandle(g_tempFile);
+    if (g_tempFile != INVALID_HANDLE_VALUE)
+        CloseHandle(g_tempFile);
     g_tempFile = INVALID_HANDLE_VALUE;
+}
+
+void CMainDlg::DiscardTempFile()
+{
+    if (g_tempFile == INVALID_HANDLE_VALUE)
+        return;
+    CloseTempFile();
+    // Half a download is of no use to anyone, and must not lie about in a folder that
+    // every user of the machine can read.
+    DeleteFileW(m_tempPath.c_str());
 }

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr unsigned long kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
-constexpr long kSystemErrorKind = 42;
 constexpr int kLastSegment = SEGMENT_COUNT - 1;
 
 bool IsSegmentIndex(int index)
@@ -45,6 +43,9 @@ int DownloadPercentage(std::uint64_t downloaded, std::uint32_t total)
 
 void DownloadEngine::Plan(std::uint32_t size)
 {
+    // A run a fatal failure has condemned fetches nothing more while its box is up.
+    if (m_errorShown > 0)
+        return;
     m_segments = std::make_unique<std::vector<DownSegment>>(PlanSegments(size));
     m_totalSize = size;
     for (DownSegment& segment : *m_segments) {
@@ -54,7 +55,7 @@ void DownloadEngine::Plan(std::uint32_t size)
         }
         segment.buffer.reset(new (std::nothrow) unsigned char[segment.length]);
         if (!segment.buffer) {
-            m_effects.PostError(kNotEnoughMemory, kSystemErrorKind);
+            m_effects.PostError(kErrorNotEnoughMemory, DOWN_ERR_SYSTEM);
             return;
         }
         m_effects.StartSegmentWorker(segment);
@@ -94,14 +95,16 @@ void DownloadEngine::OnSegmentWritten(int index)
 {
     // Appending out of order would corrupt the installer; nothing else can be trusted.
     if (!m_segments || index != m_nextToWrite) {
-        m_effects.PostError(0, kSystemErrorKind);
+        m_effects.PostError(0, DOWN_ERR_SYSTEM);
         return;
     }
     (*m_segments)[index].buffer.reset();
     if (index == kLastSegment) {
         m_effects.CloseTempFile();
         m_segments.reset();
-        m_effects.StartHandoff();
+        // Writes go on under a fatal box, but what they finish is never run.
+        if (m_errorShown == 0)
+            m_effects.StartHandoff();
         return;
     }
     ++m_nextToWrite;
@@ -112,9 +115,50 @@ void DownloadEngine::OnSegmentWritten(int index)
     m_effects.StartSegmentWriter((*m_segments)[m_nextToWrite]);
 }
 
-void DownloadEngine::ParkFailedSegment(int index)
+void DownloadEngine::OnError(unsigned long code, long kind, bool useWinHttp)
 {
-    m_failedSegments.push_back(index);
+    if (m_errorShown > 0)
+        return;
+    if (kind == DOWN_ERR_URL)
+        return Fatal(ErrorBox::Url, code);
+    if (kind == DOWN_ERR_SYSTEM)
+        return Fatal(ErrorBox::System, code);
+
+    DownSegment* segment = IsSegmentIndex(static_cast<int>(kind)) ? Segment(static_cast<int>(kind)) : nullptr;
+    if (m_retryCount <= MAX_QUICK_RETRIES) {
+        if (kind == DOWN_ERR_SIZE_PROBE) {
+            m_effects.StartSizeProbe();
+            ++m_retryCount;
+        } else if (segment) {
+            // The worker resumes from what the segment already holds.
+            m_effects.StartSegmentWorker(*segment);
+            ++m_retryCount;
+        }
+        return;
+    }
+    if (kind == DOWN_ERR_SIZE_PROBE) {
+        if (!useWinHttp) {
+            ResetCounters();
+            m_effects.SwitchToWinHttp();
+        }
+        else
+            Fatal(ErrorBox::Network, code);
+        return;
+    }
+    if (!segment)
+        return;
+    // Parked until bytes flow again; once nothing is in flight, nothing ever will.
+    m_failedSegments.push_back(segment->index);
+    if (static_cast<int>(m_failedSegments.size()) + m_doneCount == SEGMENT_COUNT)
+        Fatal(ErrorBox::Network, code);
+}
+
+void DownloadEngine::Fatal(ErrorBox box, unsigned long code)
+{
+    // Set before the box: its own message loop goes on handling reports, which must
+    // find the run already ended.
+    m_errorShown = 1;
+    m_effects.ShowFatalError(box, code);
 }
 
 void DownloadEngine::ResetCounters()

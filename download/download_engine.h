@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "download/down_segment.h"
+#include "download/error_kinds.h"
 
 class EngineEffects {
 public:
@@ -23,6 +24,12 @@ public:
     // The bar and the "%d%% " text.
     virtual void ShowProgress(int percentage) = 0;
     virtual void CloseTempFile() = 0;
+    // A new size probe over the interface in use.
+    virtual void StartSizeProbe() = 0;
+    // Every request from now on over WinHTTP, and the Install command run again.
+    virtual void SwitchToWinHttp() = 0;
+    // The one box of a fatal failure; the program ends when it is dismissed.
+    virtual void ShowFatalError(ErrorBox box, unsigned long code) = 0;
 };
 
 // 40 segments of size / 40 bytes; the last takes the remainder.
@@ -34,7 +41,9 @@ int DownloadPercentage(std::uint64_t downloaded, std::uint32_t total);
 
 class DownloadEngine {
 public:
-    explicit DownloadEngine(EngineEffects& effects) : m_effects(effects) {}
+    // `errorShown` is the process-wide flag of a fatal failure being shown: once it is
+    // above 0, failures are dropped and nothing is handed off any more.
+    DownloadEngine(EngineEffects& effects, int& errorShown) : m_effects(effects), m_errorShown(errorShown) {}
 
     // The size is known and the temporary file open: plans the 40 segments, gives each
     // its buffer and starts its worker (an empty segment is reported done at once). A
@@ -49,8 +58,10 @@ public:
     // the last closes the file, releases the table and starts the hand-off. A write out
     // of turn is a system error (0, kind 42).
     void OnSegmentWritten(int index);
-    // Parks a failed segment until the next progress report.
-    void ParkFailedSegment(int index);
+    // A failure report: `kind` is a segment index or one of the DOWN_ERR_ kinds, `code`
+    // the error code it carries. Decides between an immediate restart, parking the
+    // segment until bytes flow again, the switch to WinHTTP, and the fatal box.
+    void OnError(unsigned long code, long kind, bool useWinHttp);
     // Starts over after a switch of HTTP interface.
     void ResetCounters();
 
@@ -59,13 +70,15 @@ public:
     int NextToWrite() const { return m_nextToWrite; }
     int DoneCount() const { return m_doneCount; }
     int RetryCount() const { return m_retryCount; }
-    void CountRetry() { ++m_retryCount; }
     const std::vector<int>& PendingWrites() const { return m_pendingWrites; }
     const std::vector<int>& FailedSegments() const { return m_failedSegments; }
     std::uint64_t DownloadedBytes() const { return m_downloadedBytes; }
 
 private:
+    void Fatal(ErrorBox box, unsigned long code);
+
     EngineEffects& m_effects;
+    int& m_errorShown;
     std::unique_ptr<std::vector<DownSegment>> m_segments;
     std::uint32_t m_totalSize = 0;
     int m_nextToWrite = 0;

@@ -1,5 +1,6 @@
-// The engine's worker threads. Each is started detached, touches no window, and ends
-// by posting exactly one final notification to the dialog.
+// The engine's worker threads. Each is started through the dialog's WorkerThreads,
+// touches no window, and ends by posting exactly one final notification to the
+// dialog (none when the program is ending).
 #pragma once
 
 #include <windows.h>
@@ -13,11 +14,9 @@ unsigned __stdcall SegmentThread(void* segment);
 // or WM_DOWN_ERROR (kind 42).
 unsigned __stdcall SegmentWriterThread(void* segment);
 // Renames the download to the installer, runs it and waits, deletes it:
-// WM_DOWN_PROGRESS 90 and 100, then WM_DOWN_FINISHED; or WM_DOWN_ERROR.
+// WM_DOWN_PROGRESS 90 and 100, then WM_DOWN_FINISHED; or WM_DOWN_ERROR, also when
+// the installer reports failure with its exit code (kind 42, that code).
 unsigned __stdcall HandoffThread(void* unused);
-
-// Starts `entry` on a new thread and closes its handle at once; false if it cannot start.
-bool StartDetached(unsigned(__stdcall* entry)(void*), void* argument);
 
 // Posts a notification to the main dialog.
 void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "download/download_state.h"
+#include "download/error_text.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
@@ -10,25 +12,23 @@ int g_errorShown = 0;
 
 LRESULT CMainDlg::OnDownError(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
-    if (g_errorShown > 0)
-        return 0;
-    if (lParam == DOWN_ERR_URL) {
-        ShowFatalError(L"error : URL, URL error");
-    } else if (lParam == DOWN_ERR_SYSTEM) {
-        ShowFatalError(LoadLangString(L"STR_SYSTEM_ERROR") + L" : " +
-                       std::to_wstring(static_cast<int>(static_cast<DWORD>(wParam))));
-    } else if (lParam == DOWN_ERR_SIZE_PROBE || (lParam >= 0 && lParam < SEGMENT_COUNT)) {
-        // A network failure ends the run for now; retrying comes with the retry rules.
-        ShowFatalError(LoadLangString(L"STR_NETWORK_ERROR") + L" : " +
-                       std::to_wstring(static_cast<int>(static_cast<DWORD>(wParam))));
-    }
+    m_engine.OnError(static_cast<unsigned long>(wParam), static_cast<long>(lParam), g_useWinHttp);
     return 0;
 }
 
-void CMainDlg::ShowFatalError(const std::wstring& text)
+void CMainDlg::ShowFatalError(ErrorBox box, unsigned long code)
 {
-    // Set before the box: its own message loop keeps handling later reports.
-    g_errorShown = 1;
+    const wchar_t* prefixKey = ErrorBoxPrefixKey(box);
+    const std::wstring prefix = *prefixKey ? LoadLangString(prefixKey) : std::wstring();
+    const std::wstring text = ErrorBoxText(box, prefix, code);
     MessageBoxW(m_hWnd, text.c_str(), LoadLangString(L"STR_ERROR").c_str(), MB_OK | MB_ICONINFORMATION);
     CloseAndQuit(1000);
+}
+
+void CMainDlg::SwitchToWinHttp()
+{
+    g_useWinHttp = true;
+    CloseTempFile();
+    BOOL handled = TRUE;
+    OnInstall(0, IDC_BTN_INSTALL, nullptr, handled);
 }

@@ -6,8 +6,8 @@
 
 #include "download/http_session.h"
 
-std::unique_ptr<HttpSession> OpenWinInetSession();
-std::unique_ptr<HttpSession> OpenWinHttpSession();
+std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs);
+std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs);
 
 // Whether the connection flags say a proxy is configured (INTERNET_CONNECTION_PROXY).
 // Asked of WinINet by both interfaces, since WinHTTP has no such question of its own.

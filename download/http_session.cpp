@@ -4,9 +4,9 @@
 
 #include "download/http_backends.h"
 
-std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp)
+std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs)
 {
-    return useWinHttp ? OpenWinHttpSession() : OpenWinInetSession();
+    return useWinHttp ? OpenWinHttpSession(timeoutMs) : OpenWinInetSession(timeoutMs);
 }
 
 void RaiseProcessConnectionLimit()

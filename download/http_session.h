@@ -37,11 +37,18 @@ public:
     // Reads up to `size` bytes; `read` is 0 at the end of the body. False (with the
     // last error) when the read fails.
     virtual bool Read(void* buffer, unsigned long size, unsigned long& read, unsigned long& error) = 0;
+
+    // From another thread: closes the handles so that a Send or Read blocked on them
+    // returns (with a failure), and makes every later call fail. The session is still
+    // destroyed by its owner.
+    virtual void Abort() = 0;
 };
 
-// A session over WinHTTP when `useWinHttp`, else over WinINet. The handles are
-// closed (request, connection, root) when the session goes.
-std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp);
+// A session over WinHTTP when `useWinHttp`, else over WinINet, whose connect, send
+// and receive each give up after `timeoutMs` (a stalled server is then a failure like
+// any other). The handles are closed (request, connection, root) when the session
+// goes. Null when there is no memory for it.
+std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs);
 
 // WinINet limits connections per server for the whole process (2 or 6 by default);
 // called once, before the first worker starts, so that 40 ranges really run at once.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "download/error_kinds.h"
+
 inline constexpr UINT WM_TRAYICON = WM_USER + 100;              // 1124, from the shell
 inline constexpr UINT WM_DOWN_PROGRESS = WM_USER + 200;         // 1224
 inline constexpr UINT WM_DOWN_SIZE = WM_USER + 201;             // 1225
@@ -11,8 +13,3 @@ inline constexpr UINT WM_DOWN_SEGMENT_DONE = WM_USER + 202;     // 1226
 inline constexpr UINT WM_DOWN_ERROR = WM_USER + 203;            // 1227
 inline constexpr UINT WM_DOWN_FINISHED = WM_USER + 204;         // 1228
 inline constexpr UINT WM_DOWN_SEGMENT_WRITTEN = WM_USER + 205;  // 1229
-
-// lParam of WM_DOWN_ERROR besides a segment index (0 to 39).
-inline constexpr LPARAM DOWN_ERR_SIZE_PROBE = 41;
-inline constexpr LPARAM DOWN_ERR_SYSTEM = 42;
-inline constexpr LPARAM DOWN_ERR_URL = 43;

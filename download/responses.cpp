@@ -100,14 +100,14 @@ std::optional<std::uint32_t> ProbeSize(unsigned long status, std::optional<std::
     return static_cast<std::uint32_t>(*size);
 }
 
-bool IsExpectedRange(unsigned long status, std::optional<std::wstring_view> contentRange, std::uint32_t first,
-                     std::uint32_t last, std::uint32_t totalSize)
+std::optional<std::uint32_t> AcceptedRangeLength(unsigned long status, std::optional<std::wstring_view> contentRange,
+                                                 std::uint32_t first, std::uint32_t last, std::uint32_t totalSize)
 {
     if (status != 206 || !contentRange)
-        return false;
+        return std::nullopt;
     const auto range = ParseContentRange(*contentRange);
-    if (!range)
-        return false;
-    return range->last >= range->first && range->first == first && range->last <= last &&
-           range->complete == totalSize;
+    if (!range || range->last < range->first || range->first != first || range->last > last ||
+        range->complete != totalSize)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(range->last - range->first + 1);
 }

@@ -3,17 +3,19 @@
 #include <winhttp.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "download/exchange_handles.h"
 #include "download/http_backends.h"
 
 namespace {
 
-struct WinHttpHandleCloser {
-    void operator()(HINTERNET handle) const { WinHttpCloseHandle(handle); }
-};
-using UniqueWinHttpHandle = std::unique_ptr<void, WinHttpHandleCloser>;
+BOOL WINAPI CloseWinHttpHandle(void* handle)
+{
+    return WinHttpCloseHandle(handle);
+}
 
 bool Fail(HttpStep step, DWORD code, HttpStep& failedStep, unsigned long& error)
 {
@@ -24,19 +26,22 @@ bool Fail(HttpStep step, DWORD code, HttpStep& failedStep, unsigned long& error)
 
 class WinHttpSession final : public HttpSession {
 public:
-    ~WinHttpSession() override { Close(); }
+    explicit WinHttpSession(DWORD timeoutMs) : m_timeoutMs(timeoutMs) {}
 
     bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
               bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) override
     {
-        Close();
+        m_handles.CloseAll();
 
         const DWORD access = ConnectionUsesProxy() ? WINHTTP_ACCESS_TYPE_DEFAULT_PROXY
                                                    : WINHTTP_ACCESS_TYPE_NO_PROXY;
         HINTERNET root = WinHttpOpen(nullptr, access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-        if (!root)
+        if (!root || !m_handles.Keep(ExchangeSlot::Root, root))
             return Fail(HttpStep::OpenRoot, GetLastError(), failedStep, error);
-        m_root.reset(root);
+        // A server that stops answering is then a failed request, retried like any
+        // other, not a worker held for ever.
+        const int timeout = static_cast<int>(m_timeoutMs);
+        WinHttpSetTimeouts(root, timeout, timeout, timeout, timeout);
 
         // WinHTTP reads port 0 as "the scheme's default" and would quietly go to 80 or
         // 443; a target with port 0 came from an address whose port made no sense.
@@ -44,17 +49,16 @@ public:
             SetLastError(ERROR_INVALID_PARAMETER);
             return Fail(HttpStep::Connect, ERROR_INVALID_PARAMETER, failedStep, error);
         }
-        HINTERNET connection = WinHttpConnect(m_root.get(), target.host.c_str(), target.port, 0);
-        if (!connection)
+        HINTERNET connection = WinHttpConnect(root, target.host.c_str(), target.port, 0);
+        if (!connection || !m_handles.Keep(ExchangeSlot::Connection, connection))
             return Fail(HttpStep::Connect, GetLastError(), failedStep, error);
-        m_connection.reset(connection);
 
         if (raiseConnectionLimit) {
             // WinHTTP keeps the limit on the session handle, not on the connection. A
             // refusal leaves the default, which is slower but still correct.
             DWORD limit = 50;
-            WinHttpSetOption(m_root.get(), WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &limit, sizeof(limit));
-            WinHttpSetOption(m_root.get(), WINHTTP_OPTION_MAX_CONNS_PER_1_0_SERVER, &limit, sizeof(limit));
+            WinHttpSetOption(root, WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &limit, sizeof(limit));
+            WinHttpSetOption(root, WINHTTP_OPTION_MAX_CONNS_PER_1_0_SERVER, &limit, sizeof(limit));
         }
 
         // HTTP/1.1 wants the origin form of the target, which starts with "/". REFRESH
@@ -62,47 +66,45 @@ public:
         const std::wstring object = L"/" + target.path;
         LPCWSTR accept[] = {L"*/*", nullptr};
         const DWORD flags = WINHTTP_FLAG_REFRESH | (target.secure ? WINHTTP_FLAG_SECURE : 0);
-        HINTERNET request = WinHttpOpenRequest(m_connection.get(), verb, object.c_str(), L"HTTP/1.1",
-                                               WINHTTP_NO_REFERER, accept, flags);
-        if (!request)
+        HINTERNET request = WinHttpOpenRequest(connection, verb, object.c_str(), L"HTTP/1.1", WINHTTP_NO_REFERER,
+                                               accept, flags);
+        if (!request || !m_handles.Keep(ExchangeSlot::Request, request))
             return Fail(HttpStep::OpenRequest, GetLastError(), failedStep, error);
-        m_request.reset(request);
 
         if (!header.empty() &&
-            !WinHttpAddRequestHeaders(m_request.get(), header.c_str(), static_cast<DWORD>(header.size()),
+            !WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
                                       WINHTTP_ADDREQ_FLAG_ADD))
             return Fail(HttpStep::AddHeader, GetLastError(), failedStep, error);
 
-        if (!WinHttpSendRequest(m_request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
-                                0, 0))
-            return Fail(HttpStep::Send, GetLastError(), failedStep, error);
-        // WinHTTP reports refused certificates and dropped connections only here, so
-        // for the caller they are failures to send.
-        if (!WinHttpReceiveResponse(m_request.get(), nullptr))
-            return Fail(HttpStep::Send, GetLastError(), failedStep, error);
+        // WinHTTP reports refused certificates and dropped connections only when the
+        // response is received, so for the caller they are failures to send.
+        if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+            !WinHttpReceiveResponse(request, nullptr))
+            return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
+                        error);
         return true;
     }
 
     unsigned long StatusCode() override
     {
-        if (!m_request)
-            return 0;
+        HINTERNET request = m_handles.Get(ExchangeSlot::Request);
         DWORD code = 0;
         DWORD size = sizeof(code);
-        if (!WinHttpQueryHeaders(m_request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                                 WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX))
+        if (!request || !WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                             WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX))
             return 0;
         return code;
     }
 
     bool Header(const wchar_t* name, std::wstring& value) override
     {
-        if (!m_request)
+        HINTERNET request = m_handles.Get(ExchangeSlot::Request);
+        if (!request)
             return false;
         std::vector<wchar_t> buffer(64);
         for (int attempt = 0; attempt < 3; ++attempt) {
             DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-            if (WinHttpQueryHeaders(m_request.get(), WINHTTP_QUERY_CUSTOM, name, buffer.data(), &size,
+            if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CUSTOM, name, buffer.data(), &size,
                                     WINHTTP_NO_HEADER_INDEX)) {
                 value.assign(buffer.data(), size / sizeof(wchar_t));
                 return true;
@@ -117,36 +119,30 @@ public:
     bool Read(void* buffer, unsigned long size, unsigned long& read, unsigned long& error) override
     {
         read = 0;
-        if (!m_request) {
-            error = ERROR_INVALID_HANDLE;
+        HINTERNET request = m_handles.Get(ExchangeSlot::Request);
+        if (!request) {
+            error = m_handles.Aborted() ? kOperationCancelled : ERROR_INVALID_HANDLE;
             return false;
         }
         DWORD got = 0;
-        if (!WinHttpReadData(m_request.get(), buffer, size, &got)) {
-            error = GetLastError();
+        if (!WinHttpReadData(request, buffer, size, &got)) {
+            error = m_handles.Aborted() ? kOperationCancelled : GetLastError();
             return false;
         }
         read = got;
         return true;
     }
 
-private:
-    // A request's handle belongs to its connection, and the connection's to the session.
-    void Close()
-    {
-        m_request.reset();
-        m_connection.reset();
-        m_root.reset();
-    }
+    void Abort() override { m_handles.Abort(); }
 
-    UniqueWinHttpHandle m_root;
-    UniqueWinHttpHandle m_connection;
-    UniqueWinHttpHandle m_request;
+private:
+    const DWORD m_timeoutMs;
+    ExchangeHandles<CloseWinHttpHandle> m_handles;
 };
 
 }  // namespace
 
-std::unique_ptr<HttpSession> OpenWinHttpSession()
+std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs)
 {
-    return std::make_unique<WinHttpSession>();
+    return std::unique_ptr<HttpSession>(new (std::nothrow) WinHttpSession(timeoutMs));
 }

@@ -7,7 +7,6 @@
 #include "app/shell_folder.h"
 #include "download/download_address.h"
 #include "download/download_state.h"
-#include "download/download_threads.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
@@ -33,9 +32,7 @@ LRESULT CMainDlg::OnInstall(WORD, WORD, HWND, BOOL&)
     EnterDownloadingLayout();
     ResolveInstallPath();
     g_downloadBase = GetShellFolderPath(CSIDL_COMMON_DOCUMENTS);
-    // A probe that cannot even start would leave the bar standing still for ever.
-    if (!StartDetached(SizeProbeThread, nullptr))
-        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+    StartSizeProbe();
     return 0;
 }
 

@@ -6,10 +6,18 @@
 
 #include "app/app_module.h"
 #include "app/shell_folder.h"
+#include "download/http_timeout.h"
 #include "install/install_folder.h"
 #include "lang/language.h"
 
 CMainDlg* g_pMainDlg = nullptr;
+
+CMainDlg::~CMainDlg()
+{
+    // Normally done by CloseAndQuit already; here for any other way out of the loop.
+    m_workers.Stop(INFINITE);
+    g_pMainDlg = nullptr;
+}
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg)
 {
@@ -38,6 +46,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
         loop->AddIdleHandler(this);
     }
 
+    m_notifyWindow = m_hWnd;
     g_pMainDlg = this;
     m_state = STATE_SETUP;
 
@@ -147,6 +156,14 @@ void CMainDlg::CloseAndQuit(int exitCode)
     DestroyWindow(m_hWnd);
     // The controls are gone with the window, and their pictures with them.
     m_controlImages.clear();
+    // The workers fill the segment buffers and post to this dialog, so they end before
+    // either goes. Aborted requests return at once; the time-outs bound the rest.
+    if (!m_workers.Stop(kHttpTimeoutMs + 5000)) {
+        // A call the platform does not give back: end here, before anything it uses
+        // could be freed under it.
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    }
+    DiscardTempFile();
     PostQuitMessage(exitCode);
 }
 

@@ -15,7 +15,9 @@
 #include "controls/png_image.h"
 #include "controls/select_state_button.h"
 #include "download/download_engine.h"
+#include "download/error_report.h"
 #include "download/notifications.h"
+#include "download/worker_threads.h"
 #include "res/resource.h"
 #include "ui/dialog_impl.h"
 #include "ui/dialog_layout.h"
@@ -32,6 +34,8 @@ inline constexpr UINT_PTR IDT_BANNER = 3395;
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter, public CIdleHandler, private EngineEffects {
 public:
     enum { IDD = IDD_MAINDLG };
+
+    ~CMainDlg() override;
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL OnIdle() override;
@@ -74,6 +78,11 @@ public:
     void ResolveInstallPath();
 
     int m_state = STATE_SETUP;
+
+    // For the workers: where they post (the dialog's window, kept after it is
+    // destroyed so that a late post simply fails), and the set that owns them.
+    HWND NotifyWindow() const { return m_notifyWindow; }
+    WorkerThreads& Workers() { return m_workers; }
 
 private:
     // Start-up and shut-down.
@@ -127,6 +136,8 @@ private:
     LRESULT OnSegmentWritten(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDownError(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     bool OpenTempFile();
+    // Closes and deletes a download that never reached the installer.
+    void DiscardTempFile();
 
     // What the engine decides, done with threads and messages.
     void StartSegmentWorker(DownSegment& segment) override;
@@ -136,8 +147,10 @@ private:
     void PostError(unsigned long code, long kind) override;
     void ShowProgress(int percentage) override;
     void CloseTempFile() override;
+    void StartSizeProbe() override;
+    void SwitchToWinHttp() override;
+    void ShowFatalError(ErrorBox box, unsigned long code) override;
     LRESULT OnDownFinished(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    void ShowFatalError(const std::wstring& text);
 
     COwnerDrawButton m_btnClose;
     COwnerDrawButton m_btnMinimize;
@@ -167,7 +180,11 @@ private:
     NOTIFYICONDATAW m_nid{};
     bool m_trayIconShown = false;
 
-    DownloadEngine m_engine{*this};
+    DownloadEngine m_engine{*this, g_errorShown};
+    std::wstring m_tempPath;
+    HWND m_notifyWindow = nullptr;
+    // After the engine: the workers end before the buffers they fill go.
+    WorkerThreads m_workers;
 };
 
 // The running dialog, for the worker threads that post to it; set at initialisation.

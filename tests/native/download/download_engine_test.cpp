@@ -15,6 +15,7 @@ struct RecordingEffects : EngineEffects {
     std::vector<int> workers, writers, doneReports, progress;
     std::vector<std::pair<unsigned long, long>> errors;
     std::vector<std::string> endings;  // CloseTempFile and StartHandoff, in order
+    int errorShown = 0;
 
     void StartSegmentWorker(DownSegment& segment) override { workers.push_back(segment.index); }
     void StartSegmentWriter(DownSegment& segment) override { writers.push_back(segment.index); }
@@ -23,6 +24,9 @@ struct RecordingEffects : EngineEffects {
     void PostError(unsigned long code, long kind) override { errors.emplace_back(code, kind); }
     void ShowProgress(int percentage) override { progress.push_back(percentage); }
     void CloseTempFile() override { endings.push_back("close"); }
+    void StartSizeProbe() override {}
+    void SwitchToWinHttp() override {}
+    void ShowFatalError(ErrorBox, unsigned long) override {}
 };
 
 std::vector<int> ZeroTo(int last)
@@ -93,7 +97,7 @@ TEST(DownloadPercentageTest, DownloadAloneFillsFourFifthsWithoutOverflow)
 class DownloadEngineTest : public ::testing::Test {
 protected:
     RecordingEffects effects;
-    DownloadEngine engine{effects};
+    DownloadEngine engine{effects, effects.errorShown};
 };
 
 TEST_F(DownloadEngineTest, NothingIsWrittenUntilTheFirstSegmentArrives)
@@ -132,7 +136,7 @@ TEST_F(DownloadEngineTest, AnyCompletionOrderIsWrittenStrictlyInOrderAndHandedOf
 {
     for (const unsigned seed : {1u, 7u, 42u, 2024u, 90210u}) {
         RecordingEffects run;
-        DownloadEngine randomEngine(run);
+        DownloadEngine randomEngine(run, run.errorShown);
         randomEngine.Plan(10000003);
         std::mt19937 random(seed);
         std::vector<int> arrivals = ZeroTo(39);
@@ -185,12 +189,13 @@ TEST_F(DownloadEngineTest, EmptySegmentsOfATinyFileAreReportedDoneWithoutAWorker
 TEST_F(DownloadEngineTest, ProgressResetsRetriesAndRestartsParkedSegmentsInOrder)
 {
     engine.Plan(1000);
+    // 41 immediate restarts use up the budget; the next failures are parked.
+    for (int i = 0; i <= MAX_QUICK_RETRIES; ++i)
+        engine.OnError(12030, 7, false);
     effects.workers.clear();
-    engine.CountRetry();
-    engine.CountRetry();
-    engine.ParkFailedSegment(7);
-    engine.ParkFailedSegment(3);
-    engine.ParkFailedSegment(12);
+    for (const int index : {7, 3, 12})
+        engine.OnError(12030, index, false);
+    EXPECT_EQ(engine.FailedSegments(), (std::vector<int>{7, 3, 12}));
 
     engine.OnProgress(0, 500);
     EXPECT_EQ(effects.progress, std::vector<int>{40});
@@ -222,7 +227,7 @@ TEST_F(DownloadEngineTest, ResetStartsTheWriteOrderOver)
     engine.OnSegmentDone(0);
     engine.OnSegmentWritten(0);
     engine.OnSegmentDone(5);
-    engine.CountRetry();
+    engine.OnError(12030, 9, false);
     engine.ResetCounters();
     EXPECT_EQ(engine.NextToWrite(), 0);
     EXPECT_EQ(engine.DoneCount(), 0);

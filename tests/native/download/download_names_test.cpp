@@ -94,6 +94,29 @@ TEST(DownloadFilesTest, StemAndInstallerNameComeFromTheTextAfterTheLastSlash)
         {L"https://h.com/dir.d/file", nullptr, nullptr},
         {L"https://h/", nullptr, nullptr},
         {L"lumaroute.exe", nullptr, nullptr},
+        // Only a plain file name: nothing that could leave the working folder, name a
+        // device, or be the temporary file itself.
+        {L"https://h/a\\..\\..\\evil.exe", nullptr, nullptr},
+        {L"https://h/C:evil.exe", nullptr, nullptr},
+        {L"https://h/setup.exe:stream", nullptr, nullptr},
+        {L"https://h/.", nullptr, nullptr},
+        {L"https://h/..", nullptr, nullptr},
+        {L"https://h/a?b.exe", nullptr, nullptr},
+        {L"https://h/lumaroute.exe?x=1", nullptr, nullptr},
+        {L"https://h/a*.exe", nullptr, nullptr},
+        {L"https://h/a<b>.exe", nullptr, nullptr},
+        {L"https://h/a\"b.exe", nullptr, nullptr},
+        {L"https://h/a|b.exe", nullptr, nullptr},
+        {L"https://h/a\tb.exe", nullptr, nullptr},
+        {L"https://h/a\x7f.exe", nullptr, nullptr},
+        {L"https://h/nul.exe", nullptr, nullptr},
+        {L"https://h/COM1.exe", nullptr, nullptr},
+        {L"https://h/lpt9.txt.exe", nullptr, nullptr},
+        {L"https://h/lumaroute.DOWN", nullptr, nullptr},
+        {L"https://h/console.exe", L"console.", L"B\\Quorvex\\console.exe"},
+        {L"https://h/com10.exe", L"com10.", L"B\\Quorvex\\com10.exe"},
+        {L"https://h/my setup.exe", L"my setup.", L"B\\Quorvex\\my setup.exe"},
+        {L"https://h/..exe", L"..", L"B\\Quorvex\\..exe"},
     };
     for (const auto& c : cases) {
         const auto stem = DownloadStem(c.url);
@@ -107,6 +130,14 @@ TEST(DownloadFilesTest, StemAndInstallerNameComeFromTheTextAfterTheLastSlash)
     }
     EXPECT_EQ(WorkingFolder(L"C:\\Temp"), L"C:\\Temp\\Quorvex");
     EXPECT_EQ(TempFilePath(L"C:\\Temp", L"lumaroute."), L"C:\\Temp\\Quorvex\\lumaroute.down");
+}
+
+TEST(DownloadFilesTest, OnlySuccessCodesOfTheInstallerCountAsAnInstallation)
+{
+    for (const unsigned long code : {0ul, 3010ul, 1641ul})
+        EXPECT_TRUE(InstallerSucceeded(code)) << code;
+    for (const unsigned long code : {1ul, 2ul, 3ul, 1602ul, 1603ul, 3011ul, 0xC0000005ul, 0xFFFFFFFFul})
+        EXPECT_FALSE(InstallerSucceeded(code)) << code;
 }
 
 TEST(DownloadFilesTest, CommandLineQuotesThePathUnchanged)

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "download/http_session.h"
+#include "download/http_timeout.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ protected:
         ASSERT_FALSE(ServedFile().empty()) << "LUMAROUTE_TEST_FILE names no readable file";
         if (Secure() && !TestCaTrusted())
             GTEST_SKIP() << "the test CA is not trusted in this prefix";
-        session = OpenHttpSession(api() == Api::WinHttp);
+        session = OpenHttpSession(api() == Api::WinHttp, kHttpTimeoutMs);
     }
     Api api() const { return std::get<0>(GetParam()); }
     bool Secure() const { return std::get<1>(GetParam()) == Scheme::Tls; }
@@ -204,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, HttpExchangeTest,
 
 class HttpFailureTest : public testing::TestWithParam<Api> {
 protected:
-    void SetUp() override { session = OpenHttpSession(GetParam() == Api::WinHttp); }
+    void SetUp() override { session = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs); }
 
     // Sends and expects the failure at `expectedStep`; the error code is returned.
     unsigned long FailedSend(const HttpTarget& target, HttpStep expectedStep)
@@ -289,7 +290,7 @@ TEST_P(HttpConcurrencyTest, FortyRangesAtOnceEachGetTheirOwnBytes)
         workers.emplace_back([&, i] {
             const std::size_t first = i * segment;
             const std::size_t last = i == kSegments - 1 ? file.size() - 1 : first + segment - 1;
-            auto own = OpenHttpSession(GetParam() == Api::WinHttp);
+            auto own = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs);
             HttpStep step{};
             unsigned long error = 0;
             std::string body;

@@ -1,0 +1,26 @@
+// What one segment worker does with one request: asks for the bytes the segment still
+// misses and stores only what the answer may carry. No windows.h here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "download/down_segment.h"
+#include "download/http_session.h"
+
+struct SegmentOutcome {
+    bool done = false;        // every byte of the segment has arrived
+    unsigned long error = 0;  // otherwise: the code to report with the segment's index
+};
+
+// Asks `session` for the bytes from offset + received to the segment's end, then
+// stores the answer behind what the segment already holds, calling `onBytes` after
+// each stored read. An answer is stored only when it is the range asked for of the
+// planned file, and never beyond the span its Content-Range announces or the
+// segment's room. Failures: 0 when the request never went out (as a worker reports
+// a failure to open or connect), the send's or read's code, ERROR_INVALID_DATA for an
+// answer that is not the range asked for (or carries more than it announced), and
+// ERROR_HANDLE_EOF for one that ended early; a restart resumes from what was stored.
+SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, DownSegment& segment,
+                            unsigned char* chunk, std::uint32_t chunkSize,
+                            const std::function<void(std::uint32_t)>& onBytes);
