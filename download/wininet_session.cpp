@@ -42,13 +42,7 @@ public:
         HINTERNET root = InternetOpenW(L"", access, nullptr, nullptr, 0);
         if (!root || !m_handles.Keep(ExchangeSlot::Root, root))
             return Fail(HttpStep::OpenRoot, GetLastError(), failedStep, error);
-        // Handles made from the root inherit these; a server that stops answering is
-        // then a failed request, retried like any other, not a worker held for ever.
-        for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                                   INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-            DWORD timeout = m_timeoutMs;
-            InternetSetOptionW(root, option, &timeout, sizeof(timeout));
-        }
+        SetTimeouts(root);
 
         // WinINet reads port 0 as "the service's default" and would quietly go to 80 or
         // 443; a target with port 0 came from an address whose port made no sense.
@@ -79,6 +73,7 @@ public:
                                              flags, 0);
         if (!request || !m_handles.Keep(ExchangeSlot::Request, request))
             return Fail(HttpStep::OpenRequest, GetLastError(), failedStep, error);
+        SetTimeouts(request);
 
         if (!header.empty() &&
             !HttpAddRequestHeadersW(request, header.c_str(), static_cast<DWORD>(header.size()),
@@ -145,6 +140,18 @@ public:
     void Abort() override { m_handles.Abort(); }
 
 private:
+    // A server that stops answering is then a failed request, retried like any other,
+    // not a worker held for ever. Windows hands the root's values down to the request;
+    // Wine's WinINet heeds them only on the request itself.
+    void SetTimeouts(HINTERNET handle)
+    {
+        for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                                   INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+            DWORD timeout = m_timeoutMs;
+            InternetSetOptionW(handle, option, &timeout, sizeof(timeout));
+        }
+    }
+
     const DWORD m_timeoutMs;
     ExchangeHandles<CloseInternetHandle> m_handles;
 };
