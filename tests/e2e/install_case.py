@@ -7,7 +7,8 @@ from pathlib import Path
 
 from e2e_case import InstallerTestCase, wait_for
 
-import servers  # noqa: E402  (found through the harness folder e2e_case adds)
+import fault_server  # noqa: E402  (found through the harness folder e2e_case adds)
+import servers  # noqa: E402
 
 PORT = 18443  # the server LumarouteSetup-e2e.exe was built for
 INSTALLER_PADDING = 24 * 1024 * 1024 + 13  # tens of megabytes, not a multiple of 40
@@ -44,8 +45,9 @@ class InstallationTestCase(InstallerTestCase):
         return self.stack.enter_context(servers.Nginx(self.workdir / "nginx", self.docroot, self.certs.server_cert,
                                                       self.certs.server_key, port=PORT))
 
-    def serve_with_range_server(self, **options) -> "servers.SlowRangeServer":
-        return self.stack.enter_context(servers.SlowRangeServer(
+    def serve_with_fault_server(self, **options) -> "fault_server.FaultServer":
+        """Our own server, misbehaving as `options` (plan, hold, ...) say."""
+        return self.stack.enter_context(fault_server.FaultServer(
             self.installer_file, port=PORT, cert=self.certs.server_cert, key=self.certs.server_key, **options))
 
     def tick_and_install(self, window):

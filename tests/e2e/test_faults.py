@@ -4,7 +4,17 @@ import unittest
 
 from install_case import InstallationTestCase
 
+from fault_server import Cut, WholeFile, always  # (found through the harness folder e2e_case adds)
+
 NETWORK_ERROR = "Network error : "
+
+
+def half_then_drop(request):
+    """Each range cut off after half of its bytes."""
+    if request.range is None:
+        return None
+    first, last = request.range
+    return Cut((last - first + 1) // 2)
 
 
 class FaultTest(InstallationTestCase):
@@ -20,12 +30,12 @@ class FaultTest(InstallationTestCase):
         return box
 
     def test_forty_ranges_are_in_flight_at_the_same_time(self):
-        server = self.serve_with_range_server(delay=2.0)
+        server = self.serve_with_fault_server(hold=2.0)
         window = self.start()
         self.tick_and_install(window)
         self.wait_finished()
         self.assertEqual(server.max_overlap(lambda request: request.range is not None), 40)
-        self.assertEqual(len([r for r in server.requests if r.range is not None]), 40)
+        self.assertEqual(len(server.ranges()), 40)
 
     def test_an_error_page_for_the_probe_is_not_downloaded(self):
         self.installer_file.unlink()
@@ -35,15 +45,16 @@ class FaultTest(InstallationTestCase):
         self.assertEqual([r for r in server.requests() if r["range"]], [], "no range was asked for")
 
     def test_a_server_that_ignores_ranges_gets_nothing_stored(self):
-        self.serve_with_range_server(delay=0, fault="whole-file")
+        self.serve_with_fault_server(plan=always(WholeFile()))
         self.expect_network_error_and_nothing_run()
 
     def test_a_file_replaced_between_requests_is_not_stitched_together(self):
-        self.serve_with_range_server(delay=0, fault="replaced")
+        # One byte longer: every range is announced as part of a file of another size.
+        self.serve_with_fault_server(replace_after_probe=self.installer_bytes + b"\0")
         self.expect_network_error_and_nothing_run()
 
     def test_an_answer_that_ends_early_is_not_taken_for_a_whole_range(self):
-        self.serve_with_range_server(delay=0, fault="short")
+        self.serve_with_fault_server(plan=half_then_drop)
         self.expect_network_error_and_nothing_run()
 
 

@@ -3,7 +3,8 @@
 servers, then checks what the servers received.
 
 Servers: nginx over plain HTTP, nginx over TLS with a certificate from a test CA,
-nginx over TLS with a certificate from a CA nobody trusts, and a slow range server.
+nginx over TLS with a certificate from a CA nobody trusts, and our fault server
+holding every range for a while.
 The prefix is a fresh clone of the template. The program runs twice in it: first
 before the test CA is trusted there (its TLS requests to the test CA's server must be
 refused, which shows the trust later on comes from this prefix's store alone), then,
@@ -21,6 +22,7 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import fault_server  # noqa: E402
 import servers  # noqa: E402
 import wine  # noqa: E402
 
@@ -141,7 +143,7 @@ def main() -> int:
                                                 certs.server_cert, certs.server_key))
         untrusted = stack.enter_context(servers.Nginx(workdir / "nginx-untrusted", served.parent,
                                                       certs.untrusted_cert, certs.untrusted_key))
-        slow = stack.enter_context(servers.SlowRangeServer(served, delay=SLOW_DELAY_SECONDS))
+        slow = stack.enter_context(fault_server.FaultServer(served, hold=SLOW_DELAY_SECONDS))
         prefix, env = stack.enter_context(wine.wine_session(template, workdir, display=False))
 
         # Loopback only: no proxy from the caller's environment may stand in between.

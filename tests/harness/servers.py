@@ -1,5 +1,5 @@
-"""Loopback web servers for the tests that download: Debian's nginx (plain or TLS) and
-a small range server of our own that answers slowly on purpose.
+"""Loopback web servers for the tests that download: Debian's nginx (plain or TLS),
+the test certificates, and the port helpers that fault_server.py shares.
 
 Everything listens on the loopback interface only, on a port the system picks, and
 every server started here is stopped (and waited for) by the context manager that
@@ -10,15 +10,11 @@ import dataclasses
 import fcntl
 import json
 import os
-import re
 import secrets
 import signal
 import socket
-import ssl
 import subprocess
-import threading
 import time
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
 NGINX = "/usr/sbin/nginx"
@@ -319,173 +315,3 @@ def max_overlap(intervals) -> int:
         current += step
         best = max(best, current)
     return best
-
-
-# --- the slow range server ------------------------------------------------------------
-
-@dataclasses.dataclass
-class RangeRequest:
-    method: str
-    path: str
-    range: str | None
-    status: int
-    start: float
-    end: float = 0.0
-
-
-_RANGE = re.compile(r"^bytes=(\d+)-(\d*)$")
-
-
-# What a misbehaving server does with a range request.
-FAULTS = (
-    "whole-file",  # ignores the range: 200 and the whole file
-    "replaced",    # a range of a file of another size, as if it was replaced meanwhile
-    "short",       # half of the range, then the connection closes
-)
-
-
-class SlowRangeServer:
-    """Serves one file at every path (GET and HEAD, with "Range: bytes=a-b"), holding
-    each ranged response for `delay` seconds before it sends anything, and counts how
-    many requests were in flight at once. Used to show that ranges really run side by
-    side rather than one or two at a time, and, with a `fault` from FAULTS, to answer
-    ranges wrongly. Over TLS when given a certificate and key; on `port` if not 0.
-
-        with SlowRangeServer(path, delay=2.0) as server:
-            server.port, server.max_in_flight, server.requests
-    """
-
-    def __init__(self, path: Path, delay: float = 1.0, fault: str | None = None, port: int = 0,
-                 cert: Path | None = None, key: Path | None = None):
-        if fault is not None and fault not in FAULTS:
-            raise ValueError(f"unknown fault {fault!r}")
-        self.data = Path(path).read_bytes()
-        self.delay = delay
-        self.fault = fault
-        self.fixed_port = port
-        self.cert, self.key = cert, key
-        self.requests: list[RangeRequest] = []
-        self.max_in_flight = 0
-        self._in_flight = 0
-        self._lock = threading.Lock()
-        self._stopping = threading.Event()
-        self._connections: set[socket.socket] = set()
-        self._server: ThreadingHTTPServer | None = None
-        self._thread: threading.Thread | None = None
-
-    @property
-    def port(self) -> int:
-        return self._server.server_address[1]
-
-    def max_overlap(self, predicate=lambda request: True) -> int:
-        """The most requests matching `predicate` that were in flight at one instant."""
-        with self._lock:
-            chosen = [(r.start, r.end) for r in self.requests if r.end and predicate(r)]
-        return max_overlap(chosen)
-
-    def __enter__(self) -> "SlowRangeServer":
-        owner = self
-
-        class Handler(BaseHTTPRequestHandler):
-            protocol_version = "HTTP/1.1"
-            # An idle keep-alive connection must not hold its thread for ever.
-            timeout = 30
-
-            def setup(self):
-                super().setup()
-                with owner._lock:
-                    owner._connections.add(self.connection)
-
-            def finish(self):
-                with owner._lock:
-                    owner._connections.discard(self.connection)
-                super().finish()
-
-            def log_message(self, *args):
-                pass
-
-            def do_HEAD(self):
-                self._answer(body=False)
-
-            def do_GET(self):
-                self._answer(body=True)
-
-            def _answer(self, body: bool):
-                record = RangeRequest(self.command, self.path, self.headers.get("Range"), 0,
-                                      time.monotonic())
-                with owner._lock:
-                    owner.requests.append(record)
-                    owner._in_flight += 1
-                    owner.max_in_flight = max(owner.max_in_flight, owner._in_flight)
-                try:
-                    self._respond(record, body)
-                finally:
-                    with owner._lock:
-                        owner._in_flight -= 1
-                        record.end = time.monotonic()
-
-            def _respond(self, record: RangeRequest, body: bool):
-                size = len(owner.data)
-                first, last, status = 0, size - 1, 200
-                if record.range is not None:
-                    match = _RANGE.match(record.range.strip())
-                    if not match or int(match.group(1)) >= size:
-                        record.status = 416
-                        self.send_response(416)
-                        self.send_header("Content-Range", f"bytes */{size}")
-                        self.send_header("Content-Length", "0")
-                        self.end_headers()
-                        return
-                    first = int(match.group(1))
-                    last = min(int(match.group(2)) if match.group(2) else size - 1, size - 1)
-                    status = 206
-                    # Held with the request counted as in flight: the overlap is the point.
-                    owner._stopping.wait(owner.delay)
-                    if owner.fault == "whole-file":
-                        first, last, status = 0, size - 1, 200
-                complete = size + 1 if owner.fault == "replaced" else size
-                record.status = status
-                self.send_response(status)
-                self.send_header("Content-Type", "application/octet-stream")
-                self.send_header("Content-Length", str(last - first + 1))
-                self.send_header("Accept-Ranges", "bytes")
-                if status == 206:
-                    self.send_header("Content-Range", f"bytes {first}-{last}/{complete}")
-                self.end_headers()
-                if not body:
-                    return
-                if status == 206 and owner.fault == "short":
-                    self.wfile.write(owner.data[first:first + (last - first + 1) // 2])
-                    self.close_connection = True
-                    return
-                self.wfile.write(owner.data[first:last + 1])
-
-        self._server = ThreadingHTTPServer(("127.0.0.1", self.fixed_port), Handler)
-        self._server.daemon_threads = True
-        # Clients that hang up in the middle of an answer are part of the tests.
-        self._server.handle_error = lambda request, address: None
-        if self.cert is not None:
-            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-            context.load_cert_chain(self.cert, self.key)
-            self._server.socket = context.wrap_socket(self._server.socket, server_side=True)
-        self._thread = threading.Thread(target=self._server.serve_forever,
-                                        kwargs={"poll_interval": 0.1}, daemon=True)
-        self._thread.start()
-        try:
-            wait_for_port(self.port, START_TIMEOUT_SECONDS)
-        except BaseException:
-            self.__exit__(None, None, None)
-            raise
-        return self
-
-    def __exit__(self, *exc) -> None:
-        self._stopping.set()
-        self._server.shutdown()
-        self._thread.join(timeout=STOP_TIMEOUT_SECONDS)
-        # Connections kept alive by clients end here, so that no handler outlives us.
-        with self._lock:
-            connections = list(self._connections)
-        for connection in connections:
-            with contextlib.suppress(OSError):
-                connection.shutdown(socket.SHUT_RDWR)
-        self._server.server_close()
