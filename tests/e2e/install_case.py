@@ -45,10 +45,14 @@ class InstallationTestCase(InstallerTestCase):
         return self.stack.enter_context(servers.Nginx(self.workdir / "nginx", self.docroot, self.certs.server_cert,
                                                       self.certs.server_key, port=PORT))
 
+    def fault_server(self, **options) -> "fault_server.FaultServer":
+        """Our own server, misbehaving as `options` (plan, hold, ...) say; not started."""
+        return fault_server.FaultServer(self.installer_file, port=PORT, cert=self.certs.server_cert,
+                                        key=self.certs.server_key, **options)
+
     def serve_with_fault_server(self, **options) -> "fault_server.FaultServer":
-        """Our own server, misbehaving as `options` (plan, hold, ...) say."""
-        return self.stack.enter_context(fault_server.FaultServer(
-            self.installer_file, port=PORT, cert=self.certs.server_cert, key=self.certs.server_key, **options))
+        """The fault server, running until the test ends."""
+        return self.stack.enter_context(self.fault_server(**options))
 
     def tick_and_install(self, window):
         self.installer.click(window, *AGREE)

@@ -1,34 +1,62 @@
-"""Servers that misbehave: the ranges must really run at once, and no answer that is
-not the installer asked for may end up stored or run."""
+"""Servers, networks and disks that misbehave. A download that can be completed is
+completed byte for byte; one that cannot ends in exactly one error box, after which
+the program ends with 1000 and nothing that is not the server's installer is run."""
+import contextlib
+import os
+import subprocess
+import time
 import unittest
 
-from install_case import InstallationTestCase
+from install_case import InstallationTestCase, fnv1a, wait_for
 
-from fault_server import Cut, WholeFile, always  # (found through the harness folder e2e_case adds)
+from fault_server import (Cut, ExtraBody, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
+                          always, combine, first_attempts)
 
 NETWORK_ERROR = "Network error : "
+# The end-to-end build gives up on a silent connection after this long.
+HTTP_TIMEOUT_SECONDS = 8
+PROBE_ATTEMPTS = 1 + 41  # per interface: the first try and the immediate restarts
 
 
-def half_then_drop(request):
-    """Each range cut off after half of its bytes."""
-    if request.range is None:
+def cut_first_attempts(request):
+    """The first answer for every range drops after a third of it: a FIN for even
+    ranges, a reset for odd ones, so that both ways a link can die are seen."""
+    if request.range is None or request.attempt > 0:
         return None
     first, last = request.range
-    return Cut((last - first + 1) // 2)
+    return Cut((last - first + 1) // 3, rst=(first // max(1, last - first + 1)) % 2 == 1)
 
 
 class FaultTest(InstallationTestCase):
-    def expect_network_error_and_nothing_run(self):
+    # --- what a user sees ------------------------------------------------------------
+    def install_to_the_end(self):
         window = self.start()
         self.tick_and_install(window)
-        box = self.installer.message_box(timeout=120)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes),
+                         "what ran is exactly what the server holds")
+
+    def expect_one_error_box(self, text_start: str, timeout: float = 180) -> dict:
+        """Waits for the error box, checks it is the only one, dismisses it and checks
+        that the program ends with 1000 and ran nothing."""
+        box = self.installer.message_box(timeout=timeout)
         self.assertEqual(box["title"], "Error")
-        self.assertTrue(any(text.startswith(NETWORK_ERROR) for text in box["texts"]), box["texts"])
+        self.assertTrue(any(text.startswith(text_start) for text in box["texts"]), box["texts"])
+        boxes = [w for w in self.installer.windows() if w["visible"] and w["title"]]
+        self.assertEqual(len(boxes), 1, "one box")
         self.installer.key("Return")
-        self.assertEqual(self.installer.wait_exit(), 1000)
-        self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
+        self.assertEqual(self.installer.wait_exit(timeout=HTTP_TIMEOUT_SECONDS + 30), 1000)
         return box
 
+    def start_and_expect_one_error_box(self, text_start: str) -> dict:
+        window = self.start()
+        self.tick_and_install(window)
+        return self.expect_one_error_box(text_start)
+
+    def working_folder(self):
+        return self.installer.prefix_path(self.installer.shell_folder(0x2E) + r"\Quorvex")
+
+    # --- downloads that complete -----------------------------------------------------
     def test_forty_ranges_are_in_flight_at_the_same_time(self):
         server = self.serve_with_fault_server(hold=2.0)
         window = self.start()
@@ -37,25 +65,121 @@ class FaultTest(InstallationTestCase):
         self.assertEqual(server.max_overlap(lambda request: request.range is not None), 40)
         self.assertEqual(len(server.ranges()), 40)
 
-    def test_an_error_page_for_the_probe_is_not_downloaded(self):
+    def test_ranges_cut_in_the_middle_resume_where_they_stopped(self):
+        # Besides the cuts, a few second answers carry more body than their range says:
+        # only the range announced is kept.
+        def extra_body(request):
+            if request.range and request.attempt == 1 and request.range[0] % 3 == 0:
+                return ExtraBody(999)
+            return None
+
+        server = self.serve_with_fault_server(plan=combine(cut_first_attempts, extra_body))
+        self.install_to_the_end()
+
+        ranges = sorted(server.ranges(), key=lambda r: (r.range[1], r.number))
+        by_end = {}
+        for request in ranges:
+            by_end.setdefault(request.range[1], []).append(request)
+        self.assertEqual(len(by_end), 40)
+        for end, attempts in by_end.items():
+            self.assertGreaterEqual(len(attempts), 2, f"the range ending at {end} was cut and asked again")
+            cut, again = attempts[0], attempts[1]
+            self.assertIn(cut.outcome, ("cut-fin", "cut-rst"))
+            # What arrived before the cut is kept: the next request starts behind it,
+            # never before the cut's own start, never past what was sent.
+            self.assertGreater(again.range[0], cut.range[0], f"range ending at {end} resumed, not restarted")
+            self.assertLessEqual(again.range[0], cut.range[0] + cut.body_bytes)
+            if cut.outcome == "cut-fin":
+                self.assertEqual(again.range[0], cut.range[0] + cut.body_bytes,
+                                 f"range ending at {end} resumes at the first byte it lacks")
+            self.assertEqual(attempts[-1].outcome, "complete")
+
+    def test_a_probe_refused_for_a_while_and_a_stalled_range_still_install(self):
+        stalled_end = None
+
+        def stall_one_range(request):
+            nonlocal stalled_end
+            if request.range is None or request.attempt > 0:
+                return None
+            if stalled_end is None:
+                stalled_end = request.range[1]
+            return Stall(HTTP_TIMEOUT_SECONDS * 4) if request.range[1] == stalled_end else None
+
+        server = self.serve_with_fault_server(
+            plan=combine(first_attempts(Status(503), n=3, kind="probe"), stall_one_range))
+        self.install_to_the_end()
+
+        self.assertEqual([p.status for p in server.probes()], [503, 503, 503, 200])
+        stalled = [r for r in server.ranges() if r.range[1] == stalled_end]
+        self.assertEqual(len(stalled), 2, "the stalled range was asked for again")
+        self.assertGreaterEqual(stalled[1].start - stalled[0].start, HTTP_TIMEOUT_SECONDS - 1,
+                                "after the time-out, not before")
+        self.assertLess(stalled[1].start - stalled[0].start, HTTP_TIMEOUT_SECONDS * 3)
+
+    # --- downloads that cannot complete ----------------------------------------------
+    def test_answers_that_are_not_the_range_asked_for_end_in_one_network_box(self):
+        hostile = {
+            "ignores ranges": dict(plan=always(WholeFile())),
+            "sends another range": dict(plan=always(WrongRange())),
+            # One byte longer: every range belongs to a file of another size.
+            "changes the file": dict(replace_after_probe=self.installer_bytes + b"\0"),
+        }
+        for what, options in hostile.items():
+            with self.subTest(what), contextlib.ExitStack() as stack:
+                server = stack.enter_context(self.fault_server(**options))
+                self.installer = self.new_installer()
+                self.start_and_expect_one_error_box(NETWORK_ERROR)
+                self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
+                self.assertEqual(list(self.working_folder().iterdir()), [], "nothing is left behind")
+                # 1 + 41 restarts without a byte in between, the rest parked until none is in flight.
+                self.assertLessEqual(len(server.ranges()), 40 + 41)
+
+    def test_a_missing_file_is_asked_for_over_both_interfaces_then_reported(self):
         self.installer_file.unlink()
         server = self.serve_with_nginx()
-        box = self.expect_network_error_and_nothing_run()
+        box = self.start_and_expect_one_error_box(NETWORK_ERROR)
         self.assertIn(NETWORK_ERROR + "404", box["texts"])
-        self.assertEqual([r for r in server.requests() if r["range"]], [], "no range was asked for")
+        verbs = [r["method"] for r in server.requests()]
+        self.assertEqual(verbs, ["GET"] * PROBE_ATTEMPTS + ["HEAD"] * PROBE_ATTEMPTS,
+                         "WinINet's GETs, then WinHTTP's HEADs")
+        self.assertEqual([r for r in server.requests() if r["range"] not in ("", "-")], [], "no range")
 
-    def test_a_server_that_ignores_ranges_gets_nothing_stored(self):
-        self.serve_with_fault_server(plan=always(WholeFile()))
-        self.expect_network_error_and_nothing_run()
+    def test_a_full_disk_is_a_system_error_and_leaves_nothing_behind(self):
+        # The working folder lies on a filesystem too small for the first segment, while
+        # the other 39 ranges still trickle in.
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small filesystem needs root")
+        folder = self.working_folder()
+        folder.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", str(folder)], check=True, timeout=30)
+        self.stack.callback(subprocess.run, ["umount", "-l", str(folder)], timeout=30)
+        server = self.serve_with_fault_server(
+            plan=lambda r: Throttle(20_000) if r.range is not None and r.range[0] > 0 else None)
 
-    def test_a_file_replaced_between_requests_is_not_stitched_together(self):
-        # One byte longer: every range is announced as part of a file of another size.
-        self.serve_with_fault_server(replace_after_probe=self.installer_bytes + b"\0")
-        self.expect_network_error_and_nothing_run()
+        window = self.start()
+        self.tick_and_install(window)
+        box = self.installer.message_box(timeout=120)
+        self.assertIn("System error : 112", box["texts"])
+        flowing = [r for r in server.ranges() if not r.end]
+        self.assertEqual(len(flowing), 39, "the other ranges are still coming in")
+        dismissed = time.monotonic()
+        self.installer.key("Return")
+        self.assertEqual(self.installer.wait_exit(timeout=HTTP_TIMEOUT_SECONDS + 30), 1000)
+        # Every worker was ended and waited for: the program ends within one time-out
+        # of the box, and its connections are gone with it.
+        self.assertLess(time.monotonic() - dismissed, HTTP_TIMEOUT_SECONDS + 10)
+        wait_for(lambda: all(r.end for r in server.ranges()), 10, "every range connection to close")
+        self.assertEqual(list(folder.iterdir()), [], "the partial download is deleted")
+        self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
 
-    def test_an_answer_that_ends_early_is_not_taken_for_a_whole_range(self):
-        self.serve_with_fault_server(plan=half_then_drop)
-        self.expect_network_error_and_nothing_run()
+    def test_a_failing_product_installer_is_reported_not_finished(self):
+        self.serve_with_nginx()
+        (self.records / "exit-code").write_text("1")
+        window = self.start()
+        self.tick_and_install(window)
+        self.expect_one_error_box("System error : 1")
+        self.assertTrue((self.records / "installer.txt").exists(), "the installer ran")
+        self.assertEqual(list(self.working_folder().iterdir()), [], "and was deleted")
 
 
 if __name__ == "__main__":

@@ -8,7 +8,9 @@
 // <path>\Brinmark\Lumaroute.
 //
 // While C:\stub-records\hold exists the installer waits before it ends (at most two
-// minutes), so that a test can look at the window while "installing" lasts.
+// minutes), so that a test can look at the window while "installing" lasts. When
+// C:\stub-records\exit-code exists, the installer ends with the number it holds, as a
+// failed installation would.
 //
 // Run otherwise it is the product: it writes its working folder to
 // C:\stub-records\product.txt; with "/stay" it then keeps running until ended.
@@ -68,6 +70,19 @@ std::wstring InstallFolder(const std::wstring& commandLine)
     return value;
 }
 
+// The number in C:\stub-records\exit-code, or 0.
+int ExitCode()
+{
+    FILE* file = _wfopen(L"C:\\stub-records\\exit-code", L"r");
+    if (!file)
+        return 0;
+    int code = 0;
+    if (std::fscanf(file, "%d", &code) != 1)
+        code = 0;
+    std::fclose(file);
+    return code;
+}
+
 }  // namespace
 
 int wmain()
@@ -97,5 +112,5 @@ int wmain()
     for (int waited = 0; waited < 1200 && GetFileAttributesW(L"C:\\stub-records\\hold") != INVALID_FILE_ATTRIBUTES;
          ++waited)
         Sleep(100);
-    return 0;
+    return ExitCode();
 }
