@@ -1,38 +1,66 @@
 # Two CMake builds side by side: the program and its Windows-side tests cross-compiled
 # with MinGW-w64 into build/windows, and the native unit tests (with sanitizers) in
 # build/native, whose CTest runs every layer of tests.
+#
+# The tests run the 32-bit build under 32-bit Wine. Where the kernel runs no 32-bit
+# code, they run a 64-bit build of the same program (build/windows64) under 64-bit
+# Wine instead, with prefixes of their own; the shipped program is the 32-bit one
+# either way. tools/wine_arch.sh finds out which, once per run, into $(WINE_ARCH).
 BUILD      := $(abspath build)
 WINDOWS    := $(BUILD)/windows
+WINDOWS64  := $(BUILD)/windows64
 NATIVE     := $(BUILD)/native
+WINE_ARCH  := $(BUILD)/wine-arch
 GENERATOR  := Ninja
 JOBS       ?= 2
 
-.PHONY: all deps windows native test demo clean
+# Read in recipes only, once $(WINE_ARCH) is up to date.
+wine_arch   = $(file <$(WINE_ARCH))
+fallback    = $(filter win64,$(wine_arch))
+tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
+wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
+
+.PHONY: all deps windows windows64 tested native test demo clean
 
 all: windows
 
 deps:
 	@bash tools/deps.sh
 
+$(WINE_ARCH): deps
+	@bash tools/wine_arch.sh $@
+
 $(WINDOWS)/build.ninja: | deps
 	cmake -S . -B $(WINDOWS) -G $(GENERATOR) \
 	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-i686.cmake) -DCMAKE_BUILD_TYPE=Release
 
-$(NATIVE)/build.ninja: | deps
+$(WINDOWS64)/build.ninja: | deps
+	cmake -S . -B $(WINDOWS64) -G $(GENERATOR) \
+	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-x86_64.cmake) -DCMAKE_BUILD_TYPE=Release
+
+$(NATIVE)/build.ninja: $(WINE_ARCH)
 	cmake -S . -B $(NATIVE) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
-	  -DLUMAROUTE_WINDOWS_BUILD=$(WINDOWS) -DLUMAROUTE_WINE_ROOT=$(BUILD)/wine
+	  -DLUMAROUTE_WINDOWS_BUILD=$(tested) -DLUMAROUTE_SHIPPED_EXE=$(WINDOWS)/LumarouteSetup.exe \
+	  -DLUMAROUTE_WINE_ARCH=$(wine_arch) -DLUMAROUTE_WINE_ROOT=$(wine_root)
 
 windows: deps $(WINDOWS)/build.ninja
 	cmake --build $(WINDOWS)
 
+windows64: deps $(WINDOWS64)/build.ninja
+	cmake --build $(WINDOWS64)
+
+# The build the tests run: the 32-bit one (made by `windows`) or the 64-bit one.
+tested: $(WINE_ARCH)
+	$(if $(fallback),@$(MAKE) --no-print-directory windows64)
+
 native: deps $(NATIVE)/build.ninja
 	cmake --build $(NATIVE)
 
-test: windows native
+test: windows tested native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
-demo: windows
-	python3 tools/demo.py $(WINDOWS) $(BUILD)/demo $(BUILD)/wine/template
+demo: windows tested
+	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
 
 clean:
 	rm -rf $(BUILD)

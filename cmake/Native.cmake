@@ -39,9 +39,15 @@ if(LUMAROUTE_WINDOWS_BUILD)
   set(LUMAROUTE_WINE_ROOT ${CMAKE_BINARY_DIR}/wine CACHE PATH "Folder of the test Wine prefixes")
   set(WINE_ROOT ${LUMAROUTE_WINE_ROOT})
   set(WINE_TEMPLATE ${WINE_ROOT}/template)
+  # win32, or win64 where the kernel runs no 32-bit code and the Windows build above is
+  # the 64-bit one (see the Makefile); the harness picks its Wine by it.
+  set(LUMAROUTE_WINE_ARCH win32 CACHE STRING "Wine the tests run under: win32 or win64")
+  set_property(CACHE LUMAROUTE_WINE_ARCH PROPERTY STRINGS win32 win64)
+  set(WINE_ENVIRONMENT "LUMAROUTE_WINE_ARCH=${LUMAROUTE_WINE_ARCH}")
   add_test(NAME wine.template
            COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/make_template.py ${WINE_TEMPLATE})
-  set_tests_properties(wine.template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600)
+  set_tests_properties(wine.template PROPERTIES FIXTURES_SETUP wine_template TIMEOUT 600
+                       ENVIRONMENT "${WINE_ENVIRONMENT}")
 
   # One CTest entry per Windows-side test program.
   function(lumaroute_windows_test name)
@@ -49,7 +55,8 @@ if(LUMAROUTE_WINDOWS_BUILD)
              COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tests/harness/run_windows_test.py
                      ${WINE_TEMPLATE} ${WINE_ROOT}/windows.${name}
                      ${LUMAROUTE_WINDOWS_BUILD}/tests/${name}.exe --gtest_color=no)
-    set_tests_properties(windows.${name} PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600)
+    set_tests_properties(windows.${name} PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600
+                         ENVIRONMENT "${WINE_ENVIRONMENT}")
   endfunction()
   include(${CMAKE_SOURCE_DIR}/tests/windows/tests.cmake)
 
@@ -62,7 +69,7 @@ if(LUMAROUTE_WINDOWS_BUILD)
                    ${LUMAROUTE_WINDOWS_BUILD}/tests/download_tests.exe
                    ${LUMAROUTE_WINDOWS_BUILD}/tests/e2e_helper.exe --gtest_color=no)
   set_tests_properties(windows.download_tests PROPERTIES FIXTURES_REQUIRED wine_template TIMEOUT 600
-                       ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
+                       ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1;${WINE_ENVIRONMENT}")
 
   include(${CMAKE_SOURCE_DIR}/tests/e2e/tests.cmake)
 endif()

@@ -53,11 +53,21 @@ add_library(lumaroute_win STATIC
 target_link_libraries(lumaroute_win PUBLIC lumaroute_core
   wininet winhttp crypt32 gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
 
+# The manifest names the processor the program is built for: x86, or amd64 for the
+# 64-bit build the tests run where the kernel runs no 32-bit code.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(MANIFEST_ARCHITECTURE amd64)
+else()
+  set(MANIFEST_ARCHITECTURE x86)
+endif()
+set(MANIFEST ${CMAKE_BINARY_DIR}/manifest/app.manifest)
+configure_file(${CMAKE_SOURCE_DIR}/res/app.manifest.in ${MANIFEST} @ONLY)
+
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/resources.rc)
 file(GLOB SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*.png)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
-  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/app.manifest;${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/res")
+  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${MANIFEST};${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/manifest -I${CMAKE_SOURCE_DIR}/res")
 
 # How long one connect, send or receive may take: a stalled server is then a failed
 # request like any other. The end-to-end build waits less, so that its tests of a

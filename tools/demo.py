@@ -12,6 +12,7 @@ Xvfb display and does those steps itself, saving screenshots of the window under
 output folder (setup, custom area, installing, finished) and printing their paths.
 
 usage: demo.py BUILD_FOLDER OUTPUT_FOLDER WINE_TEMPLATE
+(under 64-bit Wine with LUMAROUTE_WINE_ARCH=win64, for a 64-bit build and template)
 """
 import os
 import random
@@ -88,12 +89,14 @@ def main() -> int:
         try:
             if display:
                 env = wine.wine_env(prefix, display)
-                subprocess.run(["wine", str(helper), "trust-ca", str(certs.ca_cert)], env=env, check=True)
+                subprocess.run(wine.command(str(helper), "trust-ca", str(certs.ca_cert)), env=env,
+                               check=True)
                 print(f"LumarouteSetup is open on {display}; close it to end the demo.")
-                return subprocess.run(["wine", str(program)], env=env).returncode
+                return subprocess.run(wine.command(str(program)), env=env).returncode
             with wine.xvfb() as xdisplay:
                 env = wine.wine_env(prefix, xdisplay)
-                subprocess.run(["wine", str(helper), "trust-ca", str(certs.ca_cert)], env=env, check=True)
+                subprocess.run(wine.command(str(helper), "trust-ca", str(certs.ca_cert)), env=env,
+                               check=True)
                 run = desktop.Installer(env, helper, out)
                 try:
                     walk_through(run, program, out, records)

@@ -58,7 +58,7 @@ class InstallerTestCase(unittest.TestCase):
     def background_wine(self, *args: str):
         """A Windows program running in this prefix for as long as the block lasts."""
         import subprocess
-        proc = subprocess.Popen(["wine", *args], env=self.env, stdout=subprocess.DEVNULL,
+        proc = subprocess.Popen(wine.command(*args), env=self.env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL, start_new_session=True)
         try:
             yield proc
@@ -67,5 +67,5 @@ class InstallerTestCase(unittest.TestCase):
 
     def wine(self, *args: str, check: bool = True):
         import subprocess
-        return subprocess.run(["wine", *args], env=self.env, capture_output=True, text=True,
+        return subprocess.run(wine.command(*args), env=self.env, capture_output=True, text=True,
                               check=check, timeout=120)

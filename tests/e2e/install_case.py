@@ -75,4 +75,6 @@ class InstallationTestCase(InstallerTestCase):
         return dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
 
     def default_folder(self) -> str:
+        """The program-files folder for 32-bit programs, as the prefix's shell gives it:
+        empty in a 32-bit prefix, C:\\Program Files (x86) in a 64-bit one."""
         return self.installer.shell_folder(0x2A)

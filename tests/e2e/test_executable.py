@@ -1,4 +1,5 @@
-"""The shipped file itself: a 32-bit GUI program that needs no DLL beyond Windows' own."""
+"""The shipped file itself: a 32-bit GUI program that needs no DLL beyond Windows' own.
+It is the 32-bit build even where the other tests run the 64-bit one."""
 import os
 import re
 import subprocess
@@ -15,9 +16,9 @@ WINDOWS_DLLS = {
 
 class ExecutableTest(unittest.TestCase):
     def setUp(self):
-        exe = os.environ.get("LUMAROUTE_EXE")
+        exe = os.environ.get("LUMAROUTE_SHIPPED_EXE")
         if not exe:
-            self.skipTest("LUMAROUTE_EXE is not set; run through CTest")
+            self.skipTest("LUMAROUTE_SHIPPED_EXE is not set; run through CTest")
         self.headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], capture_output=True,
                                       text=True, check=True).stdout
         self.exe = Path(exe)

@@ -52,6 +52,8 @@ class StartupTest(InstallerTestCase):
         # The path row shows the program-files folder for 32-bit programs. On 64-bit
         # Windows that is C:\Program Files (x86); Wine's 32-bit prefix has none, so
         # there the field starts empty, as wherever the shell cannot give the folder.
+        # A 64-bit prefix (where the tests run the 64-bit build) has it, so there the
+        # field starts with C:\Program Files (x86).
         control = self.installer.control
         self.assertEqual(control(window, 1012)["text"], "Installation Path:")
         self.assertEqual(control(window, 1009)["text"], self.installer.shell_folder(CSIDL_PROGRAM_FILESX86))

@@ -64,8 +64,8 @@ class Installer:
         self.workdir.mkdir(parents=True, exist_ok=True)
         self.exit_file = self.workdir / f"exit-{time.monotonic_ns()}.txt"
         self.process = subprocess.Popen(
-            ["wine", str(self.helper), "launch", wine.windows_path(self.exit_file),
-             exe if isinstance(exe, str) else wine.windows_path(exe), *args],
+            wine.command(str(self.helper), "launch", wine.windows_path(self.exit_file),
+                         exe if isinstance(exe, str) else wine.windows_path(exe), *args),
             env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
             start_new_session=True)
         line = self.process.stdout.readline().strip()
@@ -93,7 +93,7 @@ class Installer:
     def windows(self) -> list:
         """The program's top-level windows. Each has "controls" (its child windows)
         and "texts" (the texts of the visible ones, as a user reads them)."""
-        out = subprocess.run(["wine", str(self.helper), "windows"], env=self.env,
+        out = subprocess.run(wine.command(str(self.helper), "windows"), env=self.env,
                              capture_output=True, text=True, timeout=60).stdout
         found = [w for w in map(json.loads, out.splitlines()) if w["pid"] == self.pid]
         for w in found:
@@ -143,11 +143,11 @@ class Installer:
 
     def shell_folder(self, csidl: int) -> str:
         """What the shell gives for a special folder in this prefix (empty if nothing)."""
-        return subprocess.run(["wine", str(self.helper), "folder", str(csidl)], env=self.env,
+        return subprocess.run(wine.command(str(self.helper), "folder", str(csidl)), env=self.env,
                               capture_output=True, text=True, check=True, timeout=60).stdout.strip()
 
     def close_window(self, window: dict):
-        subprocess.run(["wine", str(self.helper), "close", str(window["hwnd"])], env=self.env,
+        subprocess.run(wine.command(str(self.helper), "close", str(window["hwnd"])), env=self.env,
                        check=True, timeout=60)
 
     # --- input and screen ----------------------------------------------------------

@@ -47,7 +47,7 @@ def test_file(path: Path) -> Path:
 
 def run_wine(env: dict, program: Path, *args: str) -> subprocess.CompletedProcess:
     print("$ wine", program.name, *args, flush=True)
-    result = subprocess.run(["wine", str(program), *args], env=env, cwd=program.parent,
+    result = subprocess.run(wine.command(str(program), *args), env=env, cwd=program.parent,
                             timeout=TIMEOUT_SECONDS)
     print(f"(exit status {result.returncode})", flush=True)
     return result

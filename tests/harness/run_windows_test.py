@@ -21,7 +21,7 @@ def main() -> int:
     template, workdir, program = (Path(a).resolve() for a in sys.argv[1:4])
     with wine.wine_session(template, workdir) as (_prefix, env):
         # The test programs find their data beside themselves.
-        result = subprocess.run(["wine", str(program), *sys.argv[4:]], env=env,
+        result = subprocess.run(wine.command(str(program), *sys.argv[4:]), env=env,
                                 cwd=program.parent, timeout=TIMEOUT_SECONDS)
     return result.returncode
 

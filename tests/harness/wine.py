@@ -4,6 +4,11 @@ A template prefix is made once per build (wineboot takes a while); every test th
 works in a clone of it of its own, so that no test sees what another left behind.
 Each test also gets an Xvfb display of its own, since Wine makes no window without
 one. Everything started here is ended by the same context manager that started it.
+
+The tests run under 32-bit Wine, or, where the kernel runs no 32-bit code, under
+64-bit Wine with 64-bit prefixes (LUMAROUTE_WINE_ARCH=win64, set by the build). Every
+Wine command goes through command() and server_command() so that it reaches the
+chosen loader.
 """
 import contextlib
 import fcntl
@@ -14,13 +19,38 @@ import subprocess
 import time
 from pathlib import Path
 
+ARCH = os.environ.get("LUMAROUTE_WINE_ARCH", "win32")
+if ARCH not in ("win32", "win64"):
+    raise RuntimeError(f"LUMAROUTE_WINE_ARCH is {ARCH!r}; it must be win32 or win64")
+
 WINE_ENV = {
     "WINEDEBUG": "-all",
     # No offer to install Mono or Gecko.
     "WINEDLLOVERRIDES": "mscoree,mshtml=",
-    "WINEARCH": "win32",
+    "WINEARCH": ARCH,
     "LC_ALL": "C.UTF-8",
 }
+
+if ARCH == "win64":
+    # Debian's wine script takes the 32-bit loader whenever it is installed, runnable
+    # or not, so the 64-bit loader and server are named outright; Wine itself starts
+    # its server and further processes through these two variables.
+    WINE = "/usr/lib/wine/wine64"
+    WINESERVER = "/usr/lib/wine/wineserver64"
+    WINE_ENV.update({"WINELOADER": WINE, "WINESERVER": WINESERVER})
+else:
+    WINE = "wine"
+    WINESERVER = "wineserver"
+
+
+def command(*args: str) -> list[str]:
+    """The command line that runs `args` (a program and its arguments) under Wine."""
+    return [WINE, *args]
+
+
+def server_command(*args: str) -> list[str]:
+    return [WINESERVER, *args]
+
 
 def wine_env(prefix: Path, display: str | None = None) -> dict:
     env = dict(os.environ)
@@ -34,7 +64,7 @@ def wine_env(prefix: Path, display: str | None = None) -> dict:
 
 
 def wine_version() -> str:
-    return subprocess.run(["wine", "--version"], capture_output=True, text=True,
+    return subprocess.run(command("--version"), capture_output=True, text=True,
                           check=True).stdout.strip()
 
 
@@ -54,8 +84,8 @@ def ensure_template(template: Path) -> Path:
             return template
         shutil.rmtree(template, ignore_errors=True)
         env = wine_env(template)
-        _run(["wineboot", "-i"], env)
-        _run(["wineserver", "-w"], env)
+        _run(command("wineboot", "-i"), env)
+        _run(server_command("-w"), env)
         stamp.write_text(version)
     return template
 
@@ -115,9 +145,9 @@ def xvfb(width: int = 1280, height: int = 1024):
 def stop_wineserver(prefix: Path) -> None:
     """Ends every Wine process of the prefix."""
     env = wine_env(prefix)
-    subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+    subprocess.run(server_command("-k"), env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=60)
-    subprocess.run(["wineserver", "-w"], env=env, stdout=subprocess.DEVNULL,
+    subprocess.run(server_command("-w"), env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=60)
 
 

@@ -129,7 +129,15 @@ private:
 // ---------------------------------------------------------------------------------
 // Manifest
 
-TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForX86)
+// The processor the manifest names is the one the program is built for: x86 for the
+// shipped program, amd64 for the 64-bit build the tests run where no 32-bit code runs.
+#ifdef _WIN64
+constexpr char kArchitecture[] = R"(processorArchitecture="amd64")";
+#else
+constexpr char kArchitecture[] = R"(processorArchitecture="x86")";
+#endif
+
+TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForItsProcessor)
 {
     const Bytes bytes = Resource(RT_MANIFEST, 1);
     ASSERT_FALSE(bytes.empty());
@@ -137,7 +145,7 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForX86)
 
     for (const char* expected : {R"(level="requireAdministrator")", R"(uiAccess="false")",
                                  R"(name="Microsoft.Windows.Common-Controls")", R"(version="6.0.0.0")",
-                                 R"(processorArchitecture="x86")"}) {
+                                 kArchitecture}) {
         SCOPED_TRACE(expected);
         EXPECT_NE(manifest.find(expected), std::string::npos);
     }
@@ -150,7 +158,16 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForX86)
     ASSERT_NE(identityEnd, std::string::npos);
     const std::string identity = manifest.substr(identityStart, identityEnd - identityStart);
     EXPECT_NE(identity.find(R"(version="6.0.0.0")"), std::string::npos) << identity;
-    EXPECT_NE(identity.find(R"(processorArchitecture="x86")"), std::string::npos) << identity;
+    EXPECT_NE(identity.find(kArchitecture), std::string::npos) << identity;
+    // Both the program's identity and the dependency name it; no other processor appears.
+    std::size_t named = 0;
+    for (auto at = manifest.find("processorArchitecture="); at != std::string::npos;
+         at = manifest.find("processorArchitecture=", at + 1)) {
+        EXPECT_EQ(manifest.compare(at, std::strlen(kArchitecture), kArchitecture), 0)
+            << manifest.substr(at, 40);
+        ++named;
+    }
+    EXPECT_EQ(named, 2u);
 }
 
 // ---------------------------------------------------------------------------------
