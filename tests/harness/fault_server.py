@@ -455,8 +455,9 @@ class FaultServer:
         the plan says.
     refuse_connections: the first N TCP connections are reset as soon as they are
         accepted, before any TLS handshake.
-    replace_after_probe: once the first probe has been answered, every later request
-        is served from these bytes instead (the file replaced meanwhile).
+    replace_after_probe: once the first probe has arrived (it is answered from the old
+        file), every later request is served from these bytes instead (the file
+        replaced meanwhile).
     hold: every ranged answer waits this long first, counted as in flight, so that
         the overlap of ranges shows in max_overlap().
     lifetime: the server stops by itself after this many seconds, whatever happens.
@@ -623,6 +624,10 @@ class FaultServer:
                               start=time.monotonic(), path=target)
             self._requests.append(request)
             data = self.replacement if self._replaced else self.data
+            # The probe measures the old file; whatever comes after it, even while the
+            # probe's own answer is still going out, gets the new one.
+            if self.replacement is not None and asked is None and method in ("GET", "HEAD"):
+                self._replaced = True
         return request, data
 
     def _update(self, request: Request, **fields) -> None:
@@ -634,9 +639,6 @@ class FaultServer:
         with self._lock:
             request.end = time.monotonic()
             request.outcome = outcome
-            if (self.replacement is not None and request.range is None
-                    and request.method in ("GET", "HEAD")):
-                self._replaced = True
 
     def _failed(self, error: BaseException) -> None:
         with self._lock:
