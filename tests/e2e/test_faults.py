@@ -40,6 +40,7 @@ class FaultTest(InstallationTestCase):
         """Waits for the error box, checks it is the only one, dismisses it and checks
         that the program ends with 1000 and ran nothing."""
         box = self.installer.message_box(timeout=timeout)
+        self.installer.screenshot("error-box")  # kept in the test's folder, for a look
         self.assertEqual(box["title"], "Error")
         self.assertTrue(any(text.startswith(text_start) for text in box["texts"]), box["texts"])
         boxes = [w for w in self.installer.windows() if w["visible"] and w["title"]]
