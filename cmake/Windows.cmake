@@ -4,6 +4,12 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 add_compile_options(-Wall -Wextra)
 # No MinGW runtime DLLs: everything but Windows' own libraries is linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Address-space layout randomisation and no-execute data, and, for the 32-bit program,
+# which holds the whole download in memory, room above 2 GiB on 64-bit Windows.
+add_link_options(-Wl,--dynamicbase -Wl,--nxcompat)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_link_options(-Wl,--large-address-aware)
+endif()
 
 # The embedded English language file for `server` and the resource fragment that
 # names it, in build/<folder>/ (whose path the resource compiler is given).

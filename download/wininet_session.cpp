@@ -64,11 +64,12 @@ public:
         }
 
         // HTTP/1.1 wants the origin form of the target, which starts with "/". RELOAD
-        // keeps a stale cached copy (or a caching proxy's) from standing in for the file.
+        // keeps a stale cached copy (or a caching proxy's) from standing in for the file;
+        // NO_CACHE_WRITE keeps the installer out of the user's browser cache.
         const std::wstring object = L"/" + target.path;
         LPCWSTR accept[] = {L"*/*", nullptr};
-        const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS |
-                            (target.secure ? INTERNET_FLAG_SECURE : 0);
+        const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                            INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS | (target.secure ? INTERNET_FLAG_SECURE : 0);
         HINTERNET request = HttpOpenRequestW(connection, verb, object.c_str(), L"HTTP/1.1", nullptr, accept,
                                              flags, 0);
         if (!request || !m_handles.Keep(ExchangeSlot::Request, request))

@@ -32,6 +32,12 @@ class ExecutableTest(unittest.TestCase):
         self.assertRegex(self.headers, r"file format pei-i386")
         self.assertRegex(self.headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
 
+    def test_loads_at_a_random_place_runs_no_data_and_may_use_more_than_2_gib(self):
+        self.assertRegex(self.headers, r"DllCharacteristics\s+[0-9a-f]+\s+DYNAMIC_BASE\s+NX_COMPAT")
+        # Randomised loading needs the relocations the linker would otherwise drop.
+        self.assertRegex(self.headers, r"Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation Directory")
+        self.assertIn("large address aware", self.headers)
+
 
 if __name__ == "__main__":
     unittest.main()
