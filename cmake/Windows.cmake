@@ -29,6 +29,7 @@ lumaroute_language_resource(res-e2e ${LUMAROUTE_E2E_SERVER})
 add_library(lumaroute_win STATIC
   app/app_module.cpp
   app/message_loop.cpp
+  app/secure_folder.cpp
   app/shell_folder.cpp
   controls/down_progress_bar.cpp
   controls/owner_draw.cpp

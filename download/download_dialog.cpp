@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "app/secure_folder.h"
 #include "download/download_files.h"
 #include "download/download_state.h"
 #include "download/download_threads.h"
@@ -35,15 +36,17 @@ bool CMainDlg::OpenTempFile()
     }
     const std::wstring folder = WorkingFolder(g_downloadBase);
     const std::wstring path = TempFilePath(g_downloadBase, *stem);
-    if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-            PostError(GetLastError(), DOWN_ERR_SYSTEM);
-            return false;
-        }
-    } else if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str())) {
+    // The folder lies in the all-users Documents folder: only administrators may
+    // change it from here on, and a link planted in its place is not written through.
+    const bool existed = GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!SecureFolder(folder, kAdminsOnlySddl)) {
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
+        return false;
     }
-    g_tempFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existed && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str()))
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+    // A new file only: whatever stands there now was put there after the stale one went.
+    g_tempFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_tempFile == INVALID_HANDLE_VALUE) {
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
         return false;

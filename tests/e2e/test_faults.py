@@ -150,10 +150,13 @@ class FaultTest(InstallationTestCase):
         # the other 39 ranges still trickle in.
         if os.geteuid() != 0:
             self.skipTest("mounting a small filesystem needs root")
+        # The small filesystem holds the folder the working folder is made in, so that
+        # the installer makes and secures that folder as it always does.
         folder = self.working_folder()
-        folder.mkdir(parents=True, exist_ok=True)
-        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", str(folder)], check=True, timeout=30)
-        self.stack.callback(subprocess.run, ["umount", "-l", str(folder)], timeout=30)
+        folder.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", str(folder.parent)], check=True,
+                       timeout=30)
+        self.stack.callback(subprocess.run, ["umount", "-l", str(folder.parent)], timeout=30)
         server = self.serve_with_fault_server(
             plan=lambda r: Throttle(20_000) if r.range is not None and r.range[0] > 0 else None)
 

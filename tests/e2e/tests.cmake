@@ -21,7 +21,7 @@ set(E2E_ENVIRONMENT
   "PYTHONDONTWRITEBYTECODE=1"
   "${WINE_ENVIRONMENT}")
 
-foreach(module executable startup close window install faults)
+foreach(module executable startup close window install faults trust)
   add_test(NAME e2e.${module}
            COMMAND ${PYTHON3} -m unittest -v test_${module}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -32,4 +32,4 @@ foreach(module executable startup close window install faults)
 endforeach()
 
 # The end-to-end build of the program downloads from one fixed loopback port.
-set_tests_properties(e2e.install e2e.faults PROPERTIES RESOURCE_LOCK e2e_download_port)
+set_tests_properties(e2e.install e2e.faults e2e.trust PROPERTIES RESOURCE_LOCK e2e_download_port)
