@@ -20,7 +20,7 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps windows windows64 tested native test demo clean
+.PHONY: all deps windows windows64 tested native test demo sign clean
 
 all: windows
 
@@ -61,6 +61,12 @@ test: windows tested native
 
 demo: windows tested
 	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
+
+# Signs the shipped program in place: make sign CERT=cert.pem KEY=key.pem [TIMESTAMP=url]
+# [PASS=passphrase]. Make hands variables given on its command line to the script in its
+# environment.
+sign: windows
+	@bash tools/sign.sh $(WINDOWS)/LumarouteSetup.exe
 
 clean:
 	rm -rf $(BUILD)

@@ -11,7 +11,7 @@ packages=(
   # Where the kernel runs no 32-bit code, the tests run a 64-bit build under 64-bit Wine.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
-  nginx-light openssl python3 procps psmisc
+  nginx-light openssl osslsigncode python3 procps psmisc
 )
 
 need=()

@@ -33,3 +33,11 @@ endforeach()
 
 # The end-to-end build of the program downloads from one fixed loopback port.
 set_tests_properties(e2e.install e2e.faults e2e.trust PROPERTIES RESOURCE_LOCK e2e_download_port)
+
+# Signing a copy of the shipped program with tools/sign.sh needs neither Wine nor a display.
+add_test(NAME e2e.signing
+         COMMAND ${PYTHON3} -m unittest -v test_signing
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+set_tests_properties(e2e.signing PROPERTIES
+  ENVIRONMENT "LUMAROUTE_SHIPPED_EXE=${SHIPPED_EXE};PYTHONDONTWRITEBYTECODE=1"
+  TIMEOUT 300)

@@ -1,0 +1,158 @@
+"""Signing the shipped program with tools/sign.sh, the script `make sign` runs: a copy of
+it is signed with a throwaway code-signing certificate and checked with osslsigncode.
+The build's own program is only read."""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+SIGN_SCRIPT = Path(__file__).resolve().parents[2] / "tools" / "sign.sh"
+SIGNER = "/CN=Lumaroute Test Signer/O=Lumaroute Tests"
+TIMEOUT = 60
+
+EXTENSIONS = """\
+[ca_ext]
+basicConstraints = critical, CA:true
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+[signer_ext]
+basicConstraints = critical, CA:false
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+"""
+
+
+def openssl(*args: str) -> None:
+    subprocess.run(["openssl", *args], check=True, timeout=TIMEOUT,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def make_signer(folder: Path, stem: str, subject: str, *key_options: str) -> None:
+    """A code-signing certificate issued by the throwaway CA in `folder`."""
+    openssl("req", "-new", "-newkey", "rsa:2048", *(key_options or ("-nodes",)),
+            "-subj", subject, "-keyout", str(folder / f"{stem}.key"), "-out", str(folder / f"{stem}.csr"))
+    openssl("x509", "-req", "-in", str(folder / f"{stem}.csr"), "-sha256", "-days", "2",
+            "-CA", str(folder / "ca.pem"), "-CAkey", str(folder / "ca.key"), "-set_serial", "2",
+            "-extfile", str(folder / "extensions.cnf"), "-extensions", "signer_ext",
+            "-out", str(folder / f"{stem}.pem"))
+
+
+def verify(program: Path, ca: Path) -> subprocess.CompletedProcess:
+    return subprocess.run(["osslsigncode", "verify", "-CAfile", str(ca), "-in", str(program)],
+                          capture_output=True, text=True, timeout=TIMEOUT)
+
+
+class SigningTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        exe = os.environ.get("LUMAROUTE_SHIPPED_EXE")
+        if not exe:
+            raise unittest.SkipTest("LUMAROUTE_SHIPPED_EXE is not set; run through CTest")
+        cls.shipped = Path(exe)
+        cls.original = cls.shipped.read_bytes()
+        folder = tempfile.TemporaryDirectory(prefix="lumaroute-signing-")
+        cls.addClassCleanup(folder.cleanup)
+        cls.keys = Path(folder.name) / "keys"
+        cls.keys.mkdir()
+        (cls.keys / "extensions.cnf").write_text(EXTENSIONS)
+        openssl("req", "-x509", "-new", "-newkey", "rsa:2048", "-nodes", "-sha256", "-days", "2",
+                "-subj", "/CN=Lumaroute Throwaway CA", "-config", str(cls.keys / "extensions.cnf"),
+                "-extensions", "ca_ext", "-keyout", str(cls.keys / "ca.key"), "-out", str(cls.keys / "ca.pem"))
+        make_signer(cls.keys, "signer", SIGNER)
+        cls.ca = cls.keys / "ca.pem"
+        cls.work = Path(folder.name) / "work"
+
+        # One signed copy serves every test that only reads the signature.
+        cls.signed = cls.copy_of_program("signed")
+        cls.sign(cls.signed).check_returncode()
+        cls.verified = verify(cls.signed, cls.ca)
+
+    @classmethod
+    def copy_of_program(cls, name: str) -> Path:
+        """The shipped program copied alone into a fresh folder."""
+        copy = cls.work / name / cls.shipped.name
+        copy.parent.mkdir(parents=True)
+        copy.write_bytes(cls.original)
+        return copy
+
+    @classmethod
+    def sign(cls, program: Path, **settings: str) -> subprocess.CompletedProcess:
+        """Runs tools/sign.sh on `program`; CERT and KEY default to the throwaway signer,
+        and a setting given as "" is left out."""
+        env = {name: value for name, value in os.environ.items()
+               if name not in ("CERT", "KEY", "PASS", "TIMESTAMP")}
+        settings = {"CERT": str(cls.keys / "signer.pem"), "KEY": str(cls.keys / "signer.key"), **settings}
+        env.update({name: value for name, value in settings.items() if value})
+        # A session of its own has no terminal, so a key that wants a passphrase it was not
+        # given fails at once instead of asking for one.
+        return subprocess.run(["bash", str(SIGN_SCRIPT), str(program)], env=env, stdin=subprocess.DEVNULL,
+                              capture_output=True, text=True, timeout=TIMEOUT, start_new_session=True)
+
+    def test_signature_verifies_against_the_signers_ca(self):
+        self.assertEqual(self.verified.returncode, 0, self.verified.stdout + self.verified.stderr)
+        self.assertIn("Signature verification: ok", self.verified.stdout)
+
+    def test_signer_is_the_given_certificate(self):
+        signers = re.findall(r"Signer #0:\s*Subject: (.+)", self.verified.stdout)
+        self.assertTrue(signers, self.verified.stdout)
+        self.assertEqual(set(signers), {SIGNER})
+
+    def test_digest_is_sha256(self):
+        # Both the file's digest and the signer's digest of the signed attributes.
+        algorithms = re.findall(r"Message digest algorithm\s*:\s*(\S+)", self.verified.stdout)
+        self.assertEqual(len(algorithms), 2, self.verified.stdout)
+        self.assertEqual(set(algorithms), {"SHA256"})
+
+    def test_a_byte_changed_after_signing_fails_verification(self):
+        changed = self.copy_of_program("changed")
+        changed.write_bytes(self.signed.read_bytes())
+        with changed.open("r+b") as file:
+            middle = len(self.original) // 2
+            file.seek(middle)
+            byte = file.read(1)[0]
+            file.seek(middle)
+            file.write(bytes([byte ^ 0xFF]))
+        result = verify(changed, self.ca)
+        self.assertNotEqual(result.returncode, 0, result.stdout)
+        self.assertIn("MISMATCH", result.stdout)
+
+    def test_refuses_without_certificate_or_key(self):
+        for missing in ("CERT", "KEY"):
+            with self.subTest(missing=missing):
+                program = self.copy_of_program(f"no-{missing.lower()}")
+                result = self.sign(program, **{missing: ""})
+                self.assertNotEqual(result.returncode, 0)
+                self.assertIn("usage: make sign CERT=", result.stderr)
+                self.assertEqual(program.read_bytes(), self.original)
+                self.assertEqual(os.listdir(program.parent), [program.name])
+
+    def test_failed_signing_leaves_the_program_untouched(self):
+        # A time-stamp server that refuses: a bound port nobody listens on.
+        with socket.socket() as closed_port:
+            closed_port.bind(("127.0.0.1", 0))
+            port = closed_port.getsockname()[1]
+            program = self.copy_of_program("failed")
+            result = self.sign(program, TIMESTAMP=f"http://127.0.0.1:{port}/")
+        self.assertNotEqual(result.returncode, 0, result.stdout)
+        self.assertEqual(program.read_bytes(), self.original)
+        self.assertEqual(os.listdir(program.parent), [program.name])
+
+    def test_encrypted_key_signs_with_its_passphrase(self):
+        make_signer(self.keys, "locked", "/CN=Lumaroute Locked Signer",
+                    "-passout", "pass:lumaroute-passphrase")
+        self.assertIn("ENCRYPTED", (self.keys / "locked.key").read_text())
+        program = self.copy_of_program("passphrase")
+        result = self.sign(program, CERT=str(self.keys / "locked.pem"), KEY=str(self.keys / "locked.key"),
+                           PASS="lumaroute-passphrase")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(verify(program, self.ca).returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
