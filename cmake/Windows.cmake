@@ -40,6 +40,7 @@ add_library(lumaroute_win STATIC
   download/download_dialog.cpp
   download/download_threads.cpp
   download/error_report.cpp
+  download/held_file.cpp
   download/http_session.cpp
   download/winhttp_session.cpp
   download/wininet_session.cpp

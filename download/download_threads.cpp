@@ -10,6 +10,7 @@
 #include "download/download_address.h"
 #include "download/download_files.h"
 #include "download/download_state.h"
+#include "download/held_file.h"
 #include "download/http_session.h"
 #include "download/http_timeout.h"
 #include "download/notifications.h"
@@ -112,9 +113,10 @@ void RunWriter(const DownSegment& segment)
     PostToDialog(WM_DOWN_SEGMENT_WRITTEN, 0, segment.index);
 }
 
-// Runs the installer and waits for it; its exit code, or nothing when the program
-// began to end meanwhile (then the installer is not started, or left to finish alone).
-std::optional<DWORD> RunInstaller(const std::wstring& installer)
+// Runs the installer, held until its process exists, and waits for it; its exit
+// code, or nothing when the program began to end meanwhile (then the installer is
+// not started, or left to finish alone).
+std::optional<DWORD> RunInstaller(const std::wstring& installer, UniqueHandle& held)
 {
     std::wstring commandLine = InstallerCommandLine(g_strInstallPath);
     STARTUPINFOW startup{};
@@ -133,6 +135,8 @@ std::optional<DWORD> RunInstaller(const std::wstring& installer)
         TerminateProcess(installerProcess.get(), ERROR_OPERATION_ABORTED);
         return std::nullopt;
     }
+    // The process runs from its mapped image now; the file can go once it has exited.
+    held.reset();
     ResumeThread(thread.get());
     const HANDLE waits[] = {installerProcess.get(), stop};
     if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
@@ -152,13 +156,18 @@ void RunHandoff()
     const auto installer = InstallerPath(g_downloadBase, url);
     if (!stem || !installer)
         return PostToDialog(WM_DOWN_ERROR, 0, DOWN_ERR_URL);
+    // From here until the installer has started from it, nobody can write, delete or
+    // swap the file: what runs is what was downloaded.
+    UniqueHandle held = HoldFile(TempFilePath(g_downloadBase, *stem));
+    if (!held)
+        return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
     if (GetFileAttributesW(installer->c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(installer->c_str()))
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
-    if (!MoveFileW(TempFilePath(g_downloadBase, *stem).c_str(), installer->c_str()))
+    if (!RenameHeldFile(held.get(), *installer))
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
     PostToDialog(WM_DOWN_PROGRESS, 90, 0);
 
-    const auto exitCode = RunInstaller(*installer);
+    const auto exitCode = RunInstaller(*installer, held);
     if (!exitCode)
         return;
     // The installer has done its work either way and is not kept.

@@ -1,0 +1,17 @@
+// The finished download, held from its last write until the installer has started
+// from it, so that nobody can change or swap it in between.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/handles.h"
+
+// Opens `path` for reading and for renaming, sharing only reading: while the handle
+// lives nobody can write, delete or rename the file. Invalid on failure (last error).
+UniqueHandle HoldFile(const std::wstring& path);
+
+// Gives the held file the name `newPath` (an existing file of that name is not
+// replaced). False on failure, with the last error set.
+bool RenameHeldFile(HANDLE file, const std::wstring& newPath);
