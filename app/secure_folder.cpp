@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "app/handles.h"
+
 namespace {
 
 struct LocalFreer {
@@ -41,6 +43,26 @@ bool ApplyDescriptor(const std::wstring& path, PSECURITY_DESCRIPTOR descriptor)
     return error == ERROR_SUCCESS || Fail(error);
 }
 
+// Removes the link at `path` itself, never what it points to. False when it cannot,
+// or when the handle does not show the link itself (Wine opens what a link points to
+// even when asked for the link): then nothing is removed.
+bool RemoveLink(const std::wstring& path)
+{
+    const HANDLE opened = CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    const UniqueHandle link(opened);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(link.get(), &info))
+        return false;
+    if (!IsLink(info.dwFileAttributes))
+        return Fail(ERROR_ACCESS_DENIED);
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    return SetFileInformationByHandle(link.get(), FileDispositionInfo, &dispose, sizeof(dispose)) != FALSE;
+}
+
 }  // namespace
 
 bool SecureFolder(const std::wstring& path, const wchar_t* sddl)
@@ -63,8 +85,7 @@ bool SecureFolder(const std::wstring& path, const wchar_t* sddl)
             return false;
         }
         if (IsLink(found)) {
-            // Removes the link itself, never what it points to.
-            if (!RemoveDirectoryW(path.c_str()))
+            if (!RemoveLink(path))
                 return false;
             continue;
         }

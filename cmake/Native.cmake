@@ -19,6 +19,7 @@ add_executable(native_tests
   tests/native/download/error_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
+  tests/native/lang/ini_text_test.cpp
   tests/native/lang/lang_folder_test.cpp
   tests/native/res/english_ini_test.cpp
   tests/native/ui/dialog_layout_test.cpp

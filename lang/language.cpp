@@ -3,15 +3,51 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <sddl.h>
 
-#include <cstdio>
+#include <cwchar>
+#include <memory>
+
 
 #include "app/handles.h"
+#include "app/secure_folder.h"
 #include "app/shell_folder.h"
+#include "lang/ini_text.h"
 #include "lang/lang_folder.h"
 #include "res/resource.h"
 
 std::wstring g_languageFilePath;
+bool g_languageInMemory = false;
+
+namespace {
+
+// Administrators and SYSTEM may change the data folder and the language file; users
+// may read them.
+constexpr wchar_t kDataFolderSddl[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
+
+// The embedded English file's bytes; false when the resource cannot be had.
+bool EmbeddedLanguageFile(const void*& bytes, DWORD& size)
+{
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_ENGLISH_INI), L"INI");
+    if (!found)
+        return false;
+    size = SizeofResource(module, found);
+    const HGLOBAL loaded = LoadResource(module, found);
+    bytes = loaded ? LockResource(loaded) : nullptr;
+    return bytes != nullptr;
+}
+
+// The data folder and the maker's folder above it, both made and kept so that no
+// other user can change them.
+bool SecureLanguageFolder(const std::wstring& folder)
+{
+    const auto slash = folder.rfind(L'\\');
+    return slash != std::wstring::npos && SecureFolder(folder.substr(0, slash), kDataFolderSddl) &&
+           SecureFolder(folder, kDataFolderSddl);
+}
+
+}  // namespace
 
 std::wstring GetLanguageFolder()
 {
@@ -27,23 +63,43 @@ bool WriteLanguageFile(const std::wstring& path, const void* bytes, unsigned lon
     // could name another file; such a folder gets no language file at all.
     if (!FitsMaxPath(path))
         return false;
-    UniqueFile file(_wfopen(path.c_str(), L"wb"));
-    if (!file)
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDataFolderSddl, SDDL_REVISION_1, &raw, nullptr))
         return false;
-    const bool written = fwrite(bytes, 1, size, file.get()) == size;
-    return fclose(file.release()) == 0 && written;
+    const std::unique_ptr<void, decltype(&LocalFree)> descriptor(raw, &LocalFree);
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), raw, FALSE};
+
+    // Never written through what stands there: the new file is made under a name of
+    // its own (no longer than "English.ini", so it fits wherever the file does) and
+    // renamed over the old name, which replaces an earlier copy, or a link, or another
+    // name for someone else's file, without touching what a link points to.
+    wchar_t ownName[16];
+    std::swprintf(ownName, 16, L"~%06lx.new", GetCurrentProcessId() & 0xFFFFFF);
+    const std::wstring fresh = path.substr(0, path.rfind(L'\\') + 1) + ownName;
+    {
+        const UniqueHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file || file.get() == INVALID_HANDLE_VALUE)
+            return false;
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes, size, &written, nullptr) || written != size) {
+            // Our own file, just made: deleting it touches nothing else.
+            DeleteFileW(fresh.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(fresh.c_str());
+        return false;
+    }
+    return true;
 }
 
 void ExtractDefaultLanguageFile()
 {
-    const HMODULE module = GetModuleHandleW(nullptr);
-    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_ENGLISH_INI), L"INI");
-    if (!found)
-        return;
-    const DWORD size = SizeofResource(module, found);
-    const HGLOBAL loaded = LoadResource(module, found);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes)
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!EmbeddedLanguageFile(bytes, size))
         return;
 
     const std::wstring folder = GetLanguageFolder();
@@ -52,8 +108,9 @@ void ExtractDefaultLanguageFile()
     // is created, and every text is empty.
     if (!FitsMaxPath(path))
         return;
-    SHCreateDirectory(nullptr, folder.c_str());  // an existing folder is the normal case
-    WriteLanguageFile(path, bytes, size);
+    // The file carries the download address. Where it cannot be kept out of other
+    // users' reach, the texts come from the program's own copy instead.
+    g_languageInMemory = !SecureLanguageFolder(folder) || !WriteLanguageFile(path, bytes, size);
 }
 
 void SelectLanguageFile()
@@ -63,6 +120,13 @@ void SelectLanguageFile()
 
 std::wstring LoadLangString(const std::wstring& key)
 {
+    if (g_languageInMemory) {
+        const void* bytes = nullptr;
+        DWORD size = 0;
+        if (!EmbeddedLanguageFile(bytes, size))
+            return {};
+        return LookupIniValue(DecodeUtf16Le(static_cast<const unsigned char*>(bytes), size), L"LANSTR", key);
+    }
     if (g_languageFilePath.empty() || !FitsMaxPath(g_languageFilePath))
         return {};
     wchar_t buffer[256] = {};

@@ -6,11 +6,16 @@
 
 // Full path of the current language file; set once at start-up, read by every lookup.
 extern std::wstring g_languageFilePath;
+// Set at start-up when the language file could not be written where no other user
+// can change it: every lookup then reads the program's embedded copy instead.
+extern bool g_languageInMemory;
 
 // Common application data folder + "\BrinmarkDown\" + the executable's base name.
 std::wstring GetLanguageFolder();
 
-// Writes the embedded English file into the data folder, replacing any earlier copy.
+// Writes the embedded English file into the data folder, replacing any earlier copy;
+// the folders are made (or kept) writable by administrators only, a link is never
+// written through, and where that cannot be had the texts come from memory.
 void ExtractDefaultLanguageFile();
 
 // Makes "English.ini" in the data folder the file every lookup reads.
@@ -20,6 +25,8 @@ void SelectLanguageFile();
 // every call (at most 255 characters); empty when the file, section or key is missing.
 std::wstring LoadLangString(const std::wstring& key);
 
-// Writes `size` bytes to `path` (created or truncated). False when the path is too
-// long for the platform or the file cannot be created or fully written.
+// Writes `size` bytes to `path` as a new file readable by users and writable by
+// administrators, put in place of whatever had that name (a link included, never
+// what it points to). False when the path is too long for the platform or the file cannot
+// be made or fully written.
 bool WriteLanguageFile(const std::wstring& path, const void* bytes, unsigned long size);

@@ -2,7 +2,7 @@
 works in must not be able to steer what it writes or runs."""
 import unittest
 
-from install_case import InstallationTestCase, wait_for
+from install_case import InstallationTestCase, fnv1a, wait_for
 
 
 class TrustTest(InstallationTestCase):
@@ -38,6 +38,44 @@ class TrustTest(InstallationTestCase):
             self.assertFalse(working.is_symlink(), "the link made way for a real folder")
         self.assertEqual(sorted(p.name for p in victim.iterdir()), ["theirs.txt"], "nothing written through")
         self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
+
+
+    # --- the language file, which carries the download address -------------------------
+    def data_folder(self):
+        return self.installer.prefix_path(self.installer.shell_folder(0x23) + r"\BrinmarkDown\LumarouteSetup-e2e")
+
+    def test_a_language_file_planted_as_a_link_is_replaced_not_written_through(self):
+        theirs = self.prefix / "drive_c" / "theirs.ini"
+        theirs.write_text("[LANSTR]\nSTR_INSTALL_PATH=Planted\n")
+        language = self.data_folder() / "English.ini"
+        language.parent.mkdir(parents=True, exist_ok=True)
+        language.symlink_to(theirs)
+
+        window = self.start()
+        self.assertEqual(self.installer.control(window, 1012)["text"], "Installation Path:")
+        self.assertEqual(theirs.read_text(), "[LANSTR]\nSTR_INSTALL_PATH=Planted\n", "their file is untouched")
+        self.assertFalse(language.is_symlink(), "a file of the installer's own took the link's place")
+
+    def test_a_data_folder_planted_as_a_link_is_not_read_or_written(self):
+        self.serve_with_nginx()
+        # Their folder holds a language file that would send the download elsewhere.
+        victim = self.prefix / "drive_c" / "their-data"
+        victim.mkdir()
+        planted = "[LANSTR]\nSTR_DOWN_URL=https://localhost:1/trial/lumaroute.exe\n"
+        (victim / "English.ini").write_text(planted)
+        folder = self.data_folder()
+        folder.parent.mkdir(parents=True, exist_ok=True)
+        folder.symlink_to(victim, target_is_directory=True)
+
+        # Windows removes the link and writes a real folder; Wine cannot remove a link to
+        # a folder that holds something, so there the texts come from the program's own
+        # copy. Either way the installation fetches from the real address.
+        window = self.start()
+        self.tick_and_install(window)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes))
+        self.assertEqual([p.name for p in victim.iterdir()], ["English.ini"])
+        self.assertEqual((victim / "English.ini").read_text(), planted, "their folder is untouched")
 
 
 if __name__ == "__main__":
