@@ -6,6 +6,8 @@
 // Administrators and SYSTEM have full control, for the folder and all that is made in
 // it; nothing is inherited from the shared folder above; Administrators own it.
 inline constexpr wchar_t kAdminsOnlySddl[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+// The same, and Users may read.
+inline constexpr wchar_t kAdminsUsersReadSddl[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
 
 // Makes `path` a real folder carrying the security descriptor `sddl`: a missing one is
 // created with it; an existing one is given its owner and protected access list; a

@@ -23,7 +23,7 @@ namespace {
 
 // Administrators and SYSTEM may change the data folder and the language file; users
 // may read them.
-constexpr wchar_t kDataFolderSddl[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;BU)";
+constexpr const wchar_t* kDataFolderSddl = kAdminsUsersReadSddl;
 
 // The embedded English file's bytes; false when the resource cannot be had.
 bool EmbeddedLanguageFile(const void*& bytes, DWORD& size)
