@@ -33,9 +33,9 @@ def openssl(*args: str) -> None:
                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
 
 
-def make_signer(folder: Path, stem: str, subject: str, *key_options: str) -> None:
+def make_signer(folder: Path, stem: str, subject: str) -> None:
     """A code-signing certificate issued by the throwaway CA in `folder`."""
-    openssl("req", "-new", "-newkey", "rsa:2048", *(key_options or ("-nodes",)),
+    openssl("req", "-new", "-newkey", "rsa:2048", "-nodes",
             "-subj", subject, "-keyout", str(folder / f"{stem}.key"), "-out", str(folder / f"{stem}.csr"))
     openssl("x509", "-req", "-in", str(folder / f"{stem}.csr"), "-sha256", "-days", "2",
             "-CA", str(folder / "ca.pem"), "-CAkey", str(folder / "ca.key"), "-set_serial", "2",
@@ -94,20 +94,13 @@ class SigningTest(unittest.TestCase):
         return subprocess.run(["bash", str(SIGN_SCRIPT), str(program)], env=env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, timeout=TIMEOUT, start_new_session=True)
 
-    def test_signature_verifies_against_the_signers_ca(self):
+    def test_signature_verifies_with_sha256_by_the_given_signer(self):
         self.assertEqual(self.verified.returncode, 0, self.verified.stdout + self.verified.stderr)
         self.assertIn("Signature verification: ok", self.verified.stdout)
-
-    def test_signer_is_the_given_certificate(self):
-        signers = re.findall(r"Signer #0:\s*Subject: (.+)", self.verified.stdout)
-        self.assertTrue(signers, self.verified.stdout)
-        self.assertEqual(set(signers), {SIGNER})
-
-    def test_digest_is_sha256(self):
+        self.assertEqual(set(re.findall(r"Signer #0:\s*Subject: (.+)", self.verified.stdout)), {SIGNER})
         # Both the file's digest and the signer's digest of the signed attributes.
         algorithms = re.findall(r"Message digest algorithm\s*:\s*(\S+)", self.verified.stdout)
-        self.assertEqual(len(algorithms), 2, self.verified.stdout)
-        self.assertEqual(set(algorithms), {"SHA256"})
+        self.assertEqual(algorithms, ["SHA256", "SHA256"], self.verified.stdout)
 
     def test_a_byte_changed_after_signing_fails_verification(self):
         changed = self.copy_of_program("changed")
@@ -142,16 +135,6 @@ class SigningTest(unittest.TestCase):
         self.assertNotEqual(result.returncode, 0, result.stdout)
         self.assertEqual(program.read_bytes(), self.original)
         self.assertEqual(os.listdir(program.parent), [program.name])
-
-    def test_encrypted_key_signs_with_its_passphrase(self):
-        make_signer(self.keys, "locked", "/CN=Lumaroute Locked Signer",
-                    "-passout", "pass:lumaroute-passphrase")
-        self.assertIn("ENCRYPTED", (self.keys / "locked.key").read_text())
-        program = self.copy_of_program("passphrase")
-        result = self.sign(program, CERT=str(self.keys / "locked.pem"), KEY=str(self.keys / "locked.key"),
-                           PASS="lumaroute-passphrase")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual(verify(program, self.ca).returncode, 0)
 
 
 if __name__ == "__main__":

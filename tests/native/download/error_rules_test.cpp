@@ -148,16 +148,6 @@ TEST(ErrorRulesTest, EachFailureLeadsToItsRestartParkingSwitchOrBox)
     }
 }
 
-TEST(ErrorRulesTest, TheSwitchStartsTheCountsOver)
-{
-    Reports run;
-    run.Fail(41, 42);
-    EXPECT_TRUE(run.effects.useWinHttp);
-    EXPECT_EQ(run.engine.RetryCount(), 0);
-    EXPECT_EQ(run.engine.NextToWrite(), 0);
-    EXPECT_EQ(run.engine.DoneCount(), 0);
-}
-
 TEST(ErrorRulesTest, AfterAFatalErrorNothingIsFetchedOrHandedOff)
 {
     Reports run;

@@ -76,10 +76,4 @@ TEST_F(HeldFileTest, ARenameNeverReplacesAFileOfTheNewName)
     EXPECT_NE(GetFileAttributesW(download.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(HeldFileTest, AMissingFileCannotBeHeld)
-{
-    EXPECT_FALSE(HoldFile(folder + L"\\missing.down"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
 }  // namespace
