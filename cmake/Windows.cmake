@@ -41,6 +41,7 @@ add_library(lumaroute_win STATIC
   download/download_threads.cpp
   download/error_report.cpp
   download/held_file.cpp
+  download/publisher_check.cpp
   download/http_session.cpp
   download/winhttp_session.cpp
   download/wininet_session.cpp
@@ -58,8 +59,10 @@ add_library(lumaroute_win STATIC
   ui/reflect.cpp
   ui/tray_icon.cpp
 )
-target_link_libraries(lumaroute_win PUBLIC lumaroute_core
-  wininet winhttp crypt32 gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
+include(cmake/DelayImports.cmake)
+lumaroute_delay_import(lumaroute_delay_imports
+  wininet winhttp wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)
+target_link_libraries(lumaroute_win PUBLIC lumaroute_core lumaroute_delay_imports kernel32)
 
 # The manifest names the processor the program is built for: x86, or amd64 for the
 # 64-bit build the tests run where the kernel runs no 32-bit code.
@@ -82,20 +85,30 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/manifest -I${CMAKE_S
 # stalled server stay short.
 set(LUMAROUTE_HTTP_TIMEOUT_MS 30000 CACHE STRING "HTTP time-out of the program, in milliseconds")
 set(LUMAROUTE_E2E_HTTP_TIMEOUT_MS 8000 CACHE STRING "HTTP time-out of the end-to-end build, in milliseconds")
-set(HTTP_TIMEOUT_SOURCE ${CMAKE_SOURCE_DIR}/download/http_timeout.cpp)
+
+# The publisher whose Authenticode signature the downloaded installer must carry (the
+# signer's display name); empty: no check. The end-to-end build checks for the test
+# publisher its tests sign with.
+set(LUMAROUTE_SIGNER "" CACHE STRING "Publisher that must have signed the product installer (empty: no check)")
+set(LUMAROUTE_E2E_SIGNER "Lumaroute Test Publisher" CACHE STRING "Publisher the end-to-end build requires")
+
+# What each program (and each Windows-side test) compiles in for itself.
+set(PROGRAM_SETTINGS_SOURCES ${CMAKE_SOURCE_DIR}/download/http_timeout.cpp
+                             ${CMAKE_SOURCE_DIR}/download/required_signer.cpp)
 
 # The program, with the language file of build/<language_folder>/.
-function(lumaroute_setup_executable name language_folder timeout_ms)
-  # The time-out is compiled into each program, not into the library they share.
-  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT} ${HTTP_TIMEOUT_SOURCE})
-  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms})
+function(lumaroute_setup_executable name language_folder timeout_ms signer)
+  # The time-out and publisher are compiled into each program, not into the library they share.
+  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT} ${PROGRAM_SETTINGS_SOURCES})
+  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms}
+                                             "LUMAROUTE_SIGNER=L\"${signer}\"")
   add_dependencies(${name} language_file_${language_folder})
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/${language_folder})
   target_link_libraries(${name} PRIVATE lumaroute_win)
   target_link_options(${name} PRIVATE -municode -mwindows)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
-lumaroute_setup_executable(LumarouteSetup res ${LUMAROUTE_HTTP_TIMEOUT_MS})
-lumaroute_setup_executable(LumarouteSetup-e2e res-e2e ${LUMAROUTE_E2E_HTTP_TIMEOUT_MS})
+lumaroute_setup_executable(LumarouteSetup res ${LUMAROUTE_HTTP_TIMEOUT_MS} "${LUMAROUTE_SIGNER}")
+lumaroute_setup_executable(LumarouteSetup-e2e res-e2e ${LUMAROUTE_E2E_HTTP_TIMEOUT_MS} "${LUMAROUTE_E2E_SIGNER}")
 
 add_subdirectory(tests/windows)

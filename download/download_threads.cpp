@@ -14,6 +14,7 @@
 #include "download/http_session.h"
 #include "download/http_timeout.h"
 #include "download/notifications.h"
+#include "download/publisher_check.h"
 #include "download/responses.h"
 #include "download/segment_fetch.h"
 #include "download/worker_threads.h"
@@ -165,6 +166,14 @@ void RunHandoff()
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
     if (!RenameHeldFile(held.get(), *installer))
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
+    // A program built for a publisher runs only an installer that publisher signed; any
+    // other is deleted unrun.
+    if (*kRequiredSigner != L'\0') {
+        if (const LONG error = CheckPublisher(held.get(), *installer, kRequiredSigner)) {
+            DeleteHeldFile(held.get());
+            return PostToDialog(WM_DOWN_ERROR, static_cast<WPARAM>(error), DOWN_ERR_SYSTEM);
+        }
+    }
     PostToDialog(WM_DOWN_PROGRESS, 90, 0);
 
     const auto exitCode = RunInstaller(*installer, held);

@@ -22,3 +22,10 @@ bool RenameHeldFile(HANDLE file, const std::wstring& newPath)
     std::memcpy(info->FileName, newPath.data(), nameBytes);
     return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())) != FALSE;
 }
+
+bool DeleteHeldFile(HANDLE file)
+{
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)) != FALSE;
+}

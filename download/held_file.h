@@ -15,3 +15,7 @@ UniqueHandle HoldFile(const std::wstring& path);
 // Gives the held file the name `newPath` (an existing file of that name is not
 // replaced). False on failure, with the last error set.
 bool RenameHeldFile(HANDLE file, const std::wstring& newPath);
+
+// Marks the held file for deletion: it goes when the handle is closed, and nobody can
+// open it in between. False on failure, with the last error set.
+bool DeleteHeldFile(HANDLE file);

@@ -2,9 +2,10 @@
 """Runs a whole installation under Wine, against a download server on this machine.
 
 The server is Debian's nginx over TLS on loopback (port 18443), with a test CA that
-only the demo's Wine prefix trusts; it serves a stand-in product installer, which
-installs a stand-in product. The program is LumarouteSetup-e2e.exe: the same program,
-built with its download address pointing at that server.
+only the demo's Wine prefix trusts; it serves a stand-in product installer, signed by
+a code-signing certificate of that CA, which installs a stand-in product. The program
+is LumarouteSetup-e2e.exe: the same program, built with its download address pointing
+at that server and requiring that publisher's signature.
 
 With $DISPLAY set, the window opens there and the demo lasts until the program ends:
 tick the licence box, press Install, then Start Now. Without one, it runs on a private
@@ -79,10 +80,13 @@ def main() -> int:
 
     docroot = out / "www"
     (docroot / "trial").mkdir(parents=True, exist_ok=True)
-    stub = (build / "tests" / "stub_installer.exe").read_bytes()
-    (docroot / "trial" / "lumaroute.exe").write_bytes(stub + random.Random(1).randbytes(24 * 1024 * 1024))
-    (docroot / "terms-of-use.html").write_text("<h1>Brinmark License Agreement</h1>\n")
     certs = servers.make_test_ca(out / "certs")
+    # Signed by the publisher the program requires, under the same throwaway CA.
+    stub = (build / "tests" / "stub_installer.exe").read_bytes()
+    installer = servers.sign_program(stub + random.Random(1).randbytes(24 * 1024 * 1024),
+                                     certs.publisher_cert, certs.publisher_key, out / "signing")
+    (docroot / "trial" / "lumaroute.exe").write_bytes(installer)
+    (docroot / "terms-of-use.html").write_text("<h1>Brinmark License Agreement</h1>\n")
 
     with servers.Nginx(out / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT):
         display = os.environ.get("DISPLAY")

@@ -11,6 +11,7 @@ import fault_server  # noqa: E402  (found through the harness folder e2e_case ad
 import servers  # noqa: E402
 
 PORT = 18443  # the server LumarouteSetup-e2e.exe was built for
+HTTP_TIMEOUT_SECONDS = 8  # it gives up on a silent connection after this long
 INSTALLER_PADDING = 24 * 1024 * 1024 + 13  # tens of megabytes, not a multiple of 40
 AGREE, INSTALL, LAUNCH, HIDE = (25, 334), (382, 258), (382, 258), (673, 330)
 CUSTOMIZE, PATH_FIELD = (630, 335), (300, 399)
@@ -30,16 +31,23 @@ class InstallationTestCase(InstallerTestCase):
     def setUp(self):
         super().setUp()
         self.exe = Path(os.environ["LUMAROUTE_E2E_EXE"]).resolve()
+        self.certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
+        # Signed by the publisher the program is built to require.
         stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
-        self.installer_bytes = stub + random.Random(2026).randbytes(INSTALLER_PADDING)
+        self.installer_bytes = self.signed(stub + random.Random(2026).randbytes(INSTALLER_PADDING))
         self.docroot = self.workdir / "www"
         (self.docroot / "trial").mkdir(parents=True)
         self.installer_file = self.docroot / "trial" / "lumaroute.exe"
         self.installer_file.write_bytes(self.installer_bytes)
-        self.certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
         self.wine(str(self.helper), "trust-ca", str(self.certs.ca_cert))
         self.records = self.prefix / "drive_c" / "stub-records"
         self.records.mkdir(parents=True)
+
+    def signed(self, program: bytes, signer: str = "publisher") -> bytes:
+        """`program` signed with the test certificate `signer` (publisher, other_publisher
+        or impostor)."""
+        return servers.sign_program(program, getattr(self.certs, f"{signer}_cert"),
+                                    getattr(self.certs, f"{signer}_key"), self.workdir / "signing")
 
     def serve_with_nginx(self) -> "servers.Nginx":
         return self.stack.enter_context(servers.Nginx(self.workdir / "nginx", self.docroot, self.certs.server_cert,
@@ -69,6 +77,27 @@ class InstallationTestCase(InstallerTestCase):
             window = self.installer.main_window(visible=visible)
             return window if self.installer.control(window, 1015)["visible"] else None
         return wait_for(finished, 180, "the finished layout")
+
+    def expect_one_error_box(self, text_start: str, timeout: float = 180) -> dict:
+        """Waits for the error box, checks it is the only one, dismisses it and checks
+        that the program ends with 1000 and ran nothing."""
+        box = self.installer.message_box(timeout=timeout)
+        self.installer.screenshot("error-box")  # kept in the test's folder, for a look
+        self.assertEqual(box["title"], "Error")
+        self.assertTrue(any(text.startswith(text_start) for text in box["texts"]), box["texts"])
+        boxes = [w for w in self.installer.windows() if w["visible"] and w["title"]]
+        self.assertEqual(len(boxes), 1, "one box")
+        self.installer.key("Return")
+        self.assertEqual(self.installer.wait_exit(timeout=HTTP_TIMEOUT_SECONDS + 30), 1000)
+        return box
+
+    def start_and_expect_one_error_box(self, text_start: str) -> dict:
+        window = self.start()
+        self.tick_and_install(window)
+        return self.expect_one_error_box(text_start)
+
+    def working_folder(self):
+        return self.installer.prefix_path(self.installer.shell_folder(0x2E) + r"\Quorvex")
 
     def installer_record(self) -> dict:
         text = (self.records / "installer.txt").read_text(encoding="utf-8-sig")

@@ -7,14 +7,12 @@ import subprocess
 import time
 import unittest
 
-from install_case import InstallationTestCase, fnv1a, wait_for
+from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, fnv1a, wait_for
 
 from fault_server import (Cut, ExtraBody, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
                           always, combine, first_attempts)
 
 NETWORK_ERROR = "Network error : "
-# The end-to-end build gives up on a silent connection after this long.
-HTTP_TIMEOUT_SECONDS = 8
 PROBE_ATTEMPTS = 1 + 41  # per interface: the first try and the immediate restarts
 
 
@@ -35,27 +33,6 @@ class FaultTest(InstallationTestCase):
         self.wait_finished()
         self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes),
                          "what ran is exactly what the server holds")
-
-    def expect_one_error_box(self, text_start: str, timeout: float = 180) -> dict:
-        """Waits for the error box, checks it is the only one, dismisses it and checks
-        that the program ends with 1000 and ran nothing."""
-        box = self.installer.message_box(timeout=timeout)
-        self.installer.screenshot("error-box")  # kept in the test's folder, for a look
-        self.assertEqual(box["title"], "Error")
-        self.assertTrue(any(text.startswith(text_start) for text in box["texts"]), box["texts"])
-        boxes = [w for w in self.installer.windows() if w["visible"] and w["title"]]
-        self.assertEqual(len(boxes), 1, "one box")
-        self.installer.key("Return")
-        self.assertEqual(self.installer.wait_exit(timeout=HTTP_TIMEOUT_SECONDS + 30), 1000)
-        return box
-
-    def start_and_expect_one_error_box(self, text_start: str) -> dict:
-        window = self.start()
-        self.tick_and_install(window)
-        return self.expect_one_error_box(text_start)
-
-    def working_folder(self):
-        return self.installer.prefix_path(self.installer.shell_folder(0x2E) + r"\Quorvex")
 
     # --- downloads that complete -----------------------------------------------------
     def test_forty_ranges_are_in_flight_at_the_same_time(self):

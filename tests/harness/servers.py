@@ -32,6 +32,16 @@ class TestCertificates:
     untrusted_ca_cert: Path  # a CA nobody trusts ...
     untrusted_cert: Path     # ... and a "localhost" certificate signed by it
     untrusted_key: Path
+    publisher_cert: Path     # code signing for PUBLISHER, issued by ca_cert
+    publisher_key: Path
+    other_publisher_cert: Path  # code signing for someone else, issued by ca_cert
+    other_publisher_key: Path
+    impostor_cert: Path      # code signing in PUBLISHER's name, issued by the untrusted CA
+    impostor_key: Path
+
+
+# The publisher the end-to-end build of the program requires (LUMAROUTE_E2E_SIGNER).
+PUBLISHER = "Lumaroute Test Publisher"
 
 
 _OPENSSL_CONFIG = """\
@@ -51,6 +61,12 @@ extendedKeyUsage = serverAuth
 subjectAltName = DNS:localhost, IP:127.0.0.1
 subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
+[signer_ext]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature
+extendedKeyUsage = codeSigning
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
 """
 
 
@@ -66,14 +82,15 @@ def _make_ca(directory: Path, stem: str, name: str, config: Path) -> None:
              "-out", str(directory / f"{stem}.pem"))
 
 
-def _make_server_cert(directory: Path, stem: str, ca_stem: str, config: Path) -> None:
+def _make_cert(directory: Path, stem: str, ca_stem: str, config: Path, name: str = "localhost",
+               extensions: str = "server_ext") -> None:
     csr = directory / f"{stem}.csr"
     _openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-sha256", "-config", str(config),
-             "-subj", "/CN=localhost", "-keyout", str(directory / f"{stem}.key"), "-out", str(csr))
+             "-subj", f"/CN={name}", "-keyout", str(directory / f"{stem}.key"), "-out", str(csr))
     _openssl("x509", "-req", "-in", str(csr), "-sha256", "-days", "825",
              "-CA", str(directory / f"{ca_stem}.pem"), "-CAkey", str(directory / f"{ca_stem}.key"),
              "-set_serial", "0x" + secrets.token_hex(8),
-             "-extfile", str(config), "-extensions", "server_ext",
+             "-extfile", str(config), "-extensions", extensions,
              "-out", str(directory / f"{stem}.pem"))
     csr.unlink()
 
@@ -100,23 +117,48 @@ def make_test_ca(directory: Path) -> TestCertificates:
         untrusted_ca_cert=directory / "untrusted-ca.pem",
         untrusted_cert=directory / "untrusted-server.pem",
         untrusted_key=directory / "untrusted-server.key",
+        publisher_cert=directory / "publisher.pem",
+        publisher_key=directory / "publisher.key",
+        other_publisher_cert=directory / "other-publisher.pem",
+        other_publisher_key=directory / "other-publisher.key",
+        impostor_cert=directory / "impostor.pem",
+        impostor_key=directory / "impostor.key",
     )
     with open(directory / ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         stamp = directory / ".complete"
         if stamp.exists() and all(_still_valid(c) for c in
-                                  (certs.ca_cert, certs.server_cert,
-                                   certs.untrusted_ca_cert, certs.untrusted_cert)):
+                                  (certs.ca_cert, certs.server_cert, certs.untrusted_ca_cert,
+                                   certs.untrusted_cert, certs.publisher_cert,
+                                   certs.other_publisher_cert, certs.impostor_cert)):
             return certs
         stamp.unlink(missing_ok=True)
         config = directory / "openssl.cnf"
         config.write_text(_OPENSSL_CONFIG)
         _make_ca(directory, "test-ca", "Lumaroute Test CA", config)
-        _make_server_cert(directory, "server", "test-ca", config)
+        _make_cert(directory, "server", "test-ca", config)
         _make_ca(directory, "untrusted-ca", "Lumaroute Untrusted CA", config)
-        _make_server_cert(directory, "untrusted-server", "untrusted-ca", config)
+        _make_cert(directory, "untrusted-server", "untrusted-ca", config)
+        _make_cert(directory, "publisher", "test-ca", config, PUBLISHER, "signer_ext")
+        _make_cert(directory, "other-publisher", "test-ca", config, "Someone Else Software", "signer_ext")
+        _make_cert(directory, "impostor", "untrusted-ca", config, PUBLISHER, "signer_ext")
         stamp.write_text("")
     return certs
+
+
+def sign_program(program: bytes, cert: Path, key: Path, work: Path) -> bytes:
+    """`program` with an Authenticode signature (SHA-256) by `cert`, made by osslsigncode."""
+    work.mkdir(parents=True, exist_ok=True)
+    unsigned, signed = work / "unsigned.exe", work / "signed.exe"
+    unsigned.write_bytes(program)
+    signed.unlink(missing_ok=True)
+    subprocess.run(["osslsigncode", "sign", "-certs", str(cert), "-key", str(key), "-h", "sha256",
+                    "-in", str(unsigned), "-out", str(signed)], check=True, timeout=120,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    data = signed.read_bytes()
+    unsigned.unlink()
+    signed.unlink()
+    return data
 
 
 # --- ports ------------------------------------------------------------------------

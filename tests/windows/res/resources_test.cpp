@@ -137,7 +137,7 @@ constexpr char kArchitecture[] = R"(processorArchitecture="amd64")";
 constexpr char kArchitecture[] = R"(processorArchitecture="x86")";
 #endif
 
-TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForItsProcessor)
+TEST_F(ResourcesTest, ManifestAsksForAdministratorCommonControls6AndGdiPlusForItsProcessor)
 {
     const Bytes bytes = Resource(RT_MANIFEST, 1);
     ASSERT_FALSE(bytes.empty());
@@ -145,7 +145,7 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForItsProces
 
     for (const char* expected : {R"(level="requireAdministrator")", R"(uiAccess="false")",
                                  R"(name="Microsoft.Windows.Common-Controls")", R"(version="6.0.0.0")",
-                                 kArchitecture}) {
+                                 R"(name="Microsoft.Windows.GdiPlus")", kArchitecture}) {
         SCOPED_TRACE(expected);
         EXPECT_NE(manifest.find(expected), std::string::npos);
     }
@@ -159,7 +159,7 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForItsProces
     const std::string identity = manifest.substr(identityStart, identityEnd - identityStart);
     EXPECT_NE(identity.find(R"(version="6.0.0.0")"), std::string::npos) << identity;
     EXPECT_NE(identity.find(kArchitecture), std::string::npos) << identity;
-    // Both the program's identity and the dependency name it; no other processor appears.
+    // The program's identity and both dependencies name it; no other processor appears.
     std::size_t named = 0;
     for (auto at = manifest.find("processorArchitecture="); at != std::string::npos;
          at = manifest.find("processorArchitecture=", at + 1)) {
@@ -167,7 +167,7 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorAndCommonControls6ForItsProces
             << manifest.substr(at, 40);
         ++named;
     }
-    EXPECT_EQ(named, 2u);
+    EXPECT_EQ(named, 3u);
 }
 
 // ---------------------------------------------------------------------------------
