@@ -48,6 +48,7 @@ add_library(lumaroute_win STATIC
   download/worker_threads.cpp
   install/close_confirmation.cpp
   install/compat_flag.cpp
+  install/desktop_shell.cpp
   install/install_command.cpp
   install/install_folder.cpp
   install/launch_and_licence.cpp
@@ -62,7 +63,7 @@ add_library(lumaroute_win STATIC
 include(cmake/DelayImports.cmake)
 lumaroute_delay_import(lumaroute_delay_imports
   wininet winhttp wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)
-target_link_libraries(lumaroute_win PUBLIC lumaroute_core lumaroute_delay_imports kernel32)
+target_link_libraries(lumaroute_win PUBLIC lumaroute_core lumaroute_delay_imports uuid kernel32)
 
 # The manifest names the processor the program is built for: x86, or amd64 for the
 # 64-bit build the tests run where the kernel runs no 32-bit code.

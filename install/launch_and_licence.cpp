@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "download/download_files.h"
+#include "install/desktop_shell.h"
 #include "install/install_folder.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
@@ -11,7 +12,7 @@ namespace {
 
 // Opens a document or starts a program the way the shell does; whether it worked is
 // not reported.
-void OpenWithShell(const std::wstring& file)
+void ShellExecuteDirect(const std::wstring& file)
 {
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
@@ -20,6 +21,18 @@ void OpenWithShell(const std::wstring& file)
     execute.lpParameters = L"";
     execute.nShow = SW_SHOWNORMAL;
     ShellExecuteExW(&execute);
+}
+
+// A browser or product started by this elevated process would run with administrator
+// rights and expose them to every page and file it opens: the desktop shell starts it
+// as the signed-in user instead, in this process's current folder. Only where no
+// desktop shell can be asked is it started directly.
+void OpenWithShell(const std::wstring& file)
+{
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
+    if (!OpenFromDesktopShell(file, length > 0 && length < MAX_PATH ? folder : L""))
+        ShellExecuteDirect(file);
 }
 
 }  // namespace

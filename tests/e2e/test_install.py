@@ -61,6 +61,10 @@ class InstallTest(InstallationTestCase):
         product = wait_for(lambda: (self.records / "product.txt").exists() and
                            (self.records / "product.txt").read_text(encoding="utf-8-sig"), 30, "the product")
         self.assertEqual(product, self.default_folder() + r"\Brinmark\Lumaroute")
+        # Started by the desktop shell (Wine's explorer.exe), as the signed-in user, not
+        # by the elevated setup.
+        self.assertEqual((self.records / "product-parent.txt").read_text(encoding="utf-8-sig").lower(),
+                         "explorer.exe")
 
     def test_hide_and_system_close_put_the_window_away_and_the_finish_brings_it_back(self):
         (self.records / "hold").write_text("")

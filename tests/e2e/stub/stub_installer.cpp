@@ -13,8 +13,10 @@
 // failed installation would.
 //
 // Run otherwise it is the product: it writes its working folder to
-// C:\stub-records\product.txt; with "/stay" it then keeps running until ended.
+// C:\stub-records\product.txt and the file name of the program that started it to
+// C:\stub-records\product-parent.txt; with "/stay" it then keeps running until ended.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -58,6 +60,28 @@ void Record(const wchar_t* name, const std::wstring& text)
     std::fclose(file);
 }
 
+// The file name of the process that started this one, or "" if it has ended.
+std::wstring ParentName()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return {};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    DWORD parent = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            parent = entry.th32ParentProcessID;
+    }
+    std::wstring name;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == parent)
+            name = entry.szExeFile;
+    }
+    CloseHandle(snapshot);
+    return name;
+}
+
 // The value after "/path=", without its quotes.
 std::wstring InstallFolder(const std::wstring& commandLine)
 {
@@ -92,6 +116,7 @@ int wmain()
     if (commandLine.find(L"/verysilent") == std::wstring::npos) {
         wchar_t folder[MAX_PATH] = {};
         GetCurrentDirectoryW(MAX_PATH, folder);
+        Record(L"product-parent.txt", ParentName());
         Record(L"product.txt", folder);
         if (commandLine.find(L"/stay") != std::wstring::npos)
             Sleep(INFINITE);
