@@ -1,6 +1,7 @@
 """What the installation tests share: the stand-in installer served by a TLS server of
 their own on the port the end-to-end build of the program downloads from, with the
 test CA trusted inside the test's prefix only."""
+import hashlib
 import os
 import random
 from pathlib import Path
@@ -17,11 +18,9 @@ AGREE, INSTALL, LAUNCH, HIDE = (25, 334), (382, 258), (382, 258), (673, 330)
 CUSTOMIZE, PATH_FIELD = (630, 335), (300, 399)
 
 
-def fnv1a(data: bytes) -> str:
-    value = 1469598103934665603
-    for byte in data:
-        value = ((value ^ byte) * 1099511628211) & 0xFFFFFFFFFFFFFFFF
-    return f"{value:016x}"
+def content_hash(data: bytes) -> str:
+    """What the stand-in installer records as the hash of its own file: SHA-256."""
+    return hashlib.sha256(data).hexdigest()
 
 
 class InstallationTestCase(InstallerTestCase):

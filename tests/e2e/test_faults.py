@@ -7,7 +7,7 @@ import subprocess
 import time
 import unittest
 
-from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, fnv1a, wait_for
+from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, content_hash, wait_for
 
 from fault_server import (Cut, ExtraBody, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
                           always, combine, first_attempts)
@@ -31,7 +31,7 @@ class FaultTest(InstallationTestCase):
         window = self.start()
         self.tick_and_install(window)
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes),
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes),
                          "what ran is exactly what the server holds")
 
     # --- downloads that complete -----------------------------------------------------

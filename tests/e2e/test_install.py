@@ -6,7 +6,9 @@ import time
 import unittest
 from pathlib import Path
 
-from install_case import CUSTOMIZE, HIDE, LAUNCH, PATH_FIELD, InstallationTestCase, fnv1a, wait_for
+from install_case import CUSTOMIZE, HIDE, LAUNCH, PATH_FIELD, InstallationTestCase, content_hash, wait_for
+
+GIB = 1 << 30
 
 
 class InstallTest(InstallationTestCase):
@@ -38,7 +40,7 @@ class InstallTest(InstallationTestCase):
         self.assertFalse(self.installer.control(window, 1014)["visible"])
 
         record = self.installer_record()
-        self.assertEqual(record["hash"], fnv1a(self.installer_bytes), "what ran is what the server sent")
+        self.assertEqual(record["hash"], content_hash(self.installer_bytes), "what ran is what the server sent")
         self.assertEqual(record["command"], f' /verysilent /Brinmark /path="{self.default_folder()}"')
 
         requests = self.server.requests()
@@ -65,6 +67,17 @@ class InstallTest(InstallationTestCase):
         # by the elevated setup.
         self.assertEqual((self.records / "product-parent.txt").read_text(encoding="utf-8-sig").lower(),
                          "explorer.exe")
+
+    def test_a_1_gib_installer_arrives_byte_for_byte(self):
+        # The program holds the whole download in memory; the 32-bit build is large
+        # address aware so that this fits beside everything else in its address space.
+        stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
+        self.installer_bytes = self.signed(stub + os.urandom(GIB - len(stub)))
+        self.installer_file.write_bytes(self.installer_bytes)
+        window = self.start()
+        self.tick_and_install(window)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
 
     def test_hide_and_system_close_put_the_window_away_and_the_finish_brings_it_back(self):
         (self.records / "hold").write_text("")

@@ -5,7 +5,7 @@ import shutil
 import unittest
 from pathlib import Path
 
-from install_case import InstallationTestCase, fnv1a, wait_for
+from install_case import InstallationTestCase, content_hash, wait_for
 
 # DLLs that the program, or Windows on its behalf, loads or might look for.
 PLANTED_DLLS = ("version", "winhttp", "wininet", "uxtheme", "dwmapi")
@@ -33,7 +33,7 @@ class TrustTest(InstallationTestCase):
         window = self.start(exe)
         self.tick_and_install(window)
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes))
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
         loads = self.prefix / "drive_c" / "planted-loads"
         self.assertEqual(sorted(p.name for p in loads.iterdir()) if loads.exists() else [], [])
 
@@ -104,7 +104,7 @@ class TrustTest(InstallationTestCase):
         window = self.start()
         self.tick_and_install(window)
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], fnv1a(self.installer_bytes))
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
         self.assertEqual([p.name for p in victim.iterdir()], ["English.ini"])
         self.assertEqual((victim / "English.ini").read_text(), planted, "their folder is untouched")
 

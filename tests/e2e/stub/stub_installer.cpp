@@ -2,7 +2,7 @@
 // the end-to-end tests and served by their download server.
 //
 // Run with "/verysilent" it is the installer: it writes C:\stub-records\installer.txt
-// (its command line, its own path and an FNV-1a hash of its own file, so the test can
+// (its command line, its own path and the SHA-256 of its own file, so the test can
 // tell that what ran is exactly what the server sent), then installs "the product":
 // a copy of itself as <path>\Brinmark\Brinmark Lumaroute\Lumaroute.exe, and the folder
 // <path>\Brinmark\Lumaroute.
@@ -17,8 +17,8 @@
 // C:\stub-records\product-parent.txt; with "/stay" it then keeps running until ended.
 #include <windows.h>
 #include <tlhelp32.h>
+#include <wincrypt.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -31,22 +31,38 @@ std::wstring OwnPath()
     return path;
 }
 
-std::uint64_t HashOfFile(const std::wstring& path)
+// The SHA-256 of the file at `path` in lower-case hex, or "" if it cannot be read.
+std::wstring HashOfFile(const std::wstring& path)
 {
-    std::uint64_t hash = 1469598103934665603ull;
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file)
-        return 0;
-    unsigned char buffer[65536];
-    std::size_t read;
-    while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-        for (std::size_t i = 0; i < read; ++i) {
-            hash ^= buffer[i];
-            hash *= 1099511628211ull;
+        return {};
+    HCRYPTPROV provider = 0;
+    HCRYPTHASH hash = 0;
+    std::wstring hex;
+    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+        CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
+        static unsigned char buffer[1 << 20];
+        std::size_t read;
+        bool good = true;
+        while (good && (read = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+            good = CryptHashData(hash, buffer, static_cast<DWORD>(read), 0) != FALSE;
+        unsigned char digest[32];
+        DWORD size = sizeof(digest);
+        if (good && CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
+            for (DWORD i = 0; i < size; ++i) {
+                wchar_t pair[3];
+                std::swprintf(pair, 3, L"%02x", digest[i]);
+                hex += pair;
+            }
         }
     }
+    if (hash)
+        CryptDestroyHash(hash);
+    if (provider)
+        CryptReleaseContext(provider, 0);
     std::fclose(file);
-    return hash;
+    return hex;
 }
 
 void Record(const wchar_t* name, const std::wstring& text)
@@ -123,9 +139,7 @@ int wmain()
         return 0;
     }
 
-    wchar_t hash[32];
-    std::swprintf(hash, 32, L"%016llx", static_cast<unsigned long long>(HashOfFile(self)));
-    Record(L"installer.txt", L"command=" + commandLine + L"\nself=" + self + L"\nhash=" + hash + L"\n");
+    Record(L"installer.txt", L"command=" + commandLine + L"\nself=" + self + L"\nhash=" + HashOfFile(self) + L"\n");
 
     const std::wstring root = InstallFolder(commandLine);
     const std::wstring company = root + L"\\Brinmark";
