@@ -17,6 +17,7 @@ add_executable(native_tests
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
   tests/native/download/error_rules_test.cpp
+  tests/native/download/progress_batch_test.cpp
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp

@@ -68,7 +68,11 @@ void DownloadEngine::OnProgress(int percentage, std::uint32_t bytes)
         m_downloadedBytes += bytes;
         percentage = DownloadPercentage(m_downloadedBytes, m_totalSize);
     }
-    m_effects.ShowProgress(percentage);
+    // Redrawing the bar and its text for an unchanged number is all cost and no news.
+    if (percentage != m_shownPercentage) {
+        m_shownPercentage = percentage;
+        m_effects.ShowProgress(percentage);
+    }
     // Bytes are flowing again, so whatever failed meanwhile gets another chance.
     m_retryCount = 0;
     std::vector<int> parked;
@@ -167,6 +171,7 @@ void DownloadEngine::ResetCounters()
     m_retryCount = 0;
     m_doneCount = 0;
     m_pendingWrites.clear();
+    m_shownPercentage = -1;  // the Install command sets the bar back to 0
 }
 
 DownSegment* DownloadEngine::Segment(int index)

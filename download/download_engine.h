@@ -87,4 +87,5 @@ private:
     std::vector<int> m_failedSegments;
     int m_doneCount = 0;
     std::uint64_t m_downloadedBytes = 0;  // all bytes received since the start
+    int m_shownPercentage = -1;           // what the bar shows now
 };

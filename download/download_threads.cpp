@@ -14,6 +14,7 @@
 #include "download/http_session.h"
 #include "download/http_timeout.h"
 #include "download/notifications.h"
+#include "download/progress_batch.h"
 #include "download/publisher_check.h"
 #include "download/responses.h"
 #include "download/segment_fetch.h"
@@ -90,9 +91,15 @@ void RunSegment(DownSegment& segment)
     const SessionRegistration registration(Workers(), *session);
     if (!registration)
         return;
-    const SegmentOutcome outcome =
-        FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK,
-                     [](std::uint32_t bytes) { PostToDialog(WM_DOWN_PROGRESS, 0, static_cast<LPARAM>(bytes)); });
+    SegmentOutcome outcome{};
+    {
+        // Reported before the segment's own outcome, so the count is whole when it is done.
+        ProgressBatch progress(PROGRESS_STEP, [](std::uint32_t bytes) {
+            PostToDialog(WM_DOWN_PROGRESS, 0, static_cast<LPARAM>(bytes));
+        });
+        outcome = FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK,
+                               [&progress](std::uint32_t bytes) { progress.Add(bytes); });
+    }
     if (outcome.done)
         PostToDialog(WM_DOWN_SEGMENT_DONE, 0, segment.index);
     else

@@ -203,7 +203,9 @@ TEST_F(DownloadEngineTest, ProgressResetsRetriesAndRestartsParkedSegmentsInOrder
     EXPECT_EQ(effects.workers, (std::vector<int>{7, 3, 12}));
     EXPECT_TRUE(engine.FailedSegments().empty());
 
-    engine.OnProgress(0, 500);
+    engine.OnProgress(0, 1);    // still 40%: nothing to redraw
+    engine.OnProgress(0, 499);
+    engine.OnProgress(85, 0);
     engine.OnProgress(85, 0);
     EXPECT_EQ(effects.progress, (std::vector<int>{40, 80, 85}));
     EXPECT_EQ(engine.DownloadedBytes(), 1000u);
