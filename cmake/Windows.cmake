@@ -34,6 +34,10 @@ lumaroute_language_resource(res ${LUMAROUTE_SERVER})
 # The end-to-end tests install from a TLS server of their own on this loopback port.
 set(LUMAROUTE_E2E_SERVER "https://localhost:18443" CACHE STRING "Server of the end-to-end test build")
 lumaroute_language_resource(res-e2e ${LUMAROUTE_E2E_SERVER})
+# The benchmark's build installs from a server of its own on another port, so that a
+# benchmark and the tests can run side by side.
+set(LUMAROUTE_BENCH_SERVER "https://localhost:18543" CACHE STRING "Server of the benchmark build")
+lumaroute_language_resource(res-bench ${LUMAROUTE_BENCH_SERVER})
 
 # Everything of the program but its entry point, so that the Windows-side tests link it.
 add_library(lumaroute_win STATIC
@@ -84,7 +88,7 @@ configure_file(${CMAKE_SOURCE_DIR}/res/app.manifest.in ${MANIFEST} @ONLY)
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/resources.rc)
 file(GLOB SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*.png)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
-  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${MANIFEST};${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
+  OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_BINARY_DIR}/res-bench/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${MANIFEST};${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/manifest -I${CMAKE_SOURCE_DIR}/res")
 
 # How long one connect, send or receive may take: a stalled server is then a failed
@@ -115,4 +119,12 @@ endfunction()
 lumaroute_setup_executable(LumarouteSetup res ${LUMAROUTE_HTTP_TIMEOUT_MS})
 lumaroute_setup_executable(LumarouteSetup-e2e res-e2e ${LUMAROUTE_E2E_HTTP_TIMEOUT_MS})
 
+# The benchmark's programs are built by `make bench` alone.
+lumaroute_setup_executable(LumarouteSetup-bench res-bench ${LUMAROUTE_HTTP_TIMEOUT_MS})
+set_target_properties(LumarouteSetup-bench PROPERTIES EXCLUDE_FROM_ALL ON)
+add_subdirectory(bench/windows)
+
 add_subdirectory(tests/windows)
+
+add_custom_target(bench_programs)
+add_dependencies(bench_programs LumarouteSetup-bench range_fetch start_stamp e2e_helper)
