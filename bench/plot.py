@@ -46,7 +46,7 @@ def main(source: str, target: str) -> int:
     phases.invert_yaxis()
     phases.set_xlabel("share of the setup's time from the click to the installer's start (%)")
     phases.set_title("Where the setup's time goes")
-    phases.legend(loc="lower center", bbox_to_anchor=(0.5, -0.32), ncol=2, fontsize=8)
+    phases.legend(loc="lower center", bbox_to_anchor=(0.5, -0.3), ncol=2, fontsize=8)
 
     width = 0.8 / len(TOOLS)
     for i, (key, title, colour) in enumerate(TOOLS):

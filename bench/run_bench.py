@@ -66,6 +66,7 @@ class Bench:
         self.helper = build / "tests" / "e2e_helper.exe"
         self.reference = build / "bench" / "range_fetch.exe"
         self.stamp_program = build / "bench" / "start_stamp.exe"
+        self.spawn_clock = build / "bench" / "spawn_clock.exe"
         self.template = template
         self.files = out / "files"
         self.docroot = out / "www"
@@ -123,7 +124,7 @@ class Bench:
         return {"phases": measures.installer_phases(entries, click, started), "peak_kib": peak,
                 "baseline_kib": baseline}
 
-    def run_reference(self, server: "servers.Nginx", mib: int) -> tuple:
+    def run_reference(self, server: "servers.Nginx", mib: int) -> dict:
         target = self.prefix / "drive_c" / "bench-out" / "reference.bin"
         target.parent.mkdir(parents=True, exist_ok=True)
         logged = len(server.requests())
@@ -138,7 +139,20 @@ class Bench:
         if "error" in report:
             raise RuntimeError(f"the reference failed: {report}")
         self.check(target, mib, "the reference")
-        return measures.reference_times(settled_log(server)[logged:], report["written"])
+        return measures.reference_times(settled_log(server)[logged:], report["started"], report["received"],
+                                         report["written"])
+
+    def run_process_start(self) -> float:
+        """How long a new process takes from CreateProcess to its first line here: the
+        floor under the setup's last phase."""
+        stamp = self.prefix / "drive_c" / "bench-records" / "started.txt"
+        stamp.unlink(missing_ok=True)
+        try:
+            out = subprocess.run(wine.command(str(self.spawn_clock), wine.windows_path(self.stamp_program)),
+                                 env=self.env, capture_output=True, text=True, timeout=120).stdout
+        finally:
+            wine.stop_wineserver(self.prefix)
+        return float(stamp.read_text()) - json.loads(out.strip().splitlines()[-1])["spawned"]
 
     # --- the others ------------------------------------------------------------------
     def run_curl(self, mib: int, ca: Path) -> float:
@@ -175,15 +189,16 @@ class Bench:
             log(f"{name}: the setup")
             setup = self.run_setup(server)
             log(f"{name}: the reference")
-            reference, spread = self.run_reference(server, mib)
+            reference = self.run_reference(server, mib)
+            process_start = self.run_process_start()
             log(f"{name}: curl")
             curl = self.run_curl(mib, certs.ca_cert)
             log(f"{name}: aria2c")
             aria2 = self.run_aria2(mib, certs.ca_cert)
         dd = self.run_dd(mib)
         case = {"size": mib * measures.MIB, "limit": LIMIT_MIB_S if limited else None, **setup,
-                "reference": reference, "reference_spread": spread, "curl": curl, "aria2": aria2, "dd": dd}
-        log(f"{name}: setup {setup['phases']['total']:.2f} s, reference {reference:.2f} s, "
+                **reference, "process_start": process_start, "curl": curl, "aria2": aria2, "dd": dd}
+        log(f"{name}: setup {setup['phases']['total']:.2f} s, reference {reference['reference']:.2f} s, "
             f"curl {curl:.2f} s, aria2c {aria2:.2f} s, dd {dd:.2f} s")
         return case
 
