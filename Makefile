@@ -20,7 +20,7 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps windows windows64 tested native test demo sign clean
+.PHONY: all deps windows windows64 tested native test demo bench sign clean
 
 all: windows
 
@@ -61,6 +61,16 @@ test: windows tested native
 
 demo: windows tested
 	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
+
+# Measures the download against a bare 40-range WinINet program, curl and aria2c over
+# TLS on loopback, and writes build/bench/results.md, .csv and bench.png (bench/).
+# BENCH_ARGS="--sizes 16 --runs 3" narrows or repeats it. Debian's python3, which has
+# the plot's matplotlib.
+bench: windows tested
+	@bash tools/deps.sh bench
+	cmake --build $(tested) --target bench_programs
+	LUMAROUTE_WINE_ARCH=$(wine_arch) /usr/bin/python3 bench/run_bench.py $(tested) $(BUILD)/bench \
+	  $(wine_root)/template $(BENCH_ARGS)
 
 # Signs the shipped program in place: make sign CERT=cert.pem KEY=key.pem [TIMESTAMP=url]
 # [PASS=passphrase]. Make hands variables given on its command line to the script in its

@@ -12,7 +12,14 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   nginx-light openssl osslsigncode python3 procps psmisc
+  # The skin generator's lossless PNG recompression.
+  zopfli optipng
 )
+# `deps.sh bench`: what `make bench` needs besides: the downloaders it compares the
+# program with, and the plot's library for Debian's own python3.
+if [ "${1:-}" = bench ]; then
+  packages+=(curl aria2 python3-matplotlib)
+fi
 
 need=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

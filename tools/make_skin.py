@@ -7,13 +7,17 @@ usage: make_skin.py [--preview DIR]
 Every shape is drawn here, in Python, from signed distance functions (anti-aliased by
 the distance to the edge); the text comes from ImageMagick's FreeType rendering of the
 DejaVu fonts as coverage masks, and ImageMagick writes the PNG files in the exact pixel
-format each one needs. Each file written is read back and its header, transparency
-chunk and size checked. Two runs give byte-identical files.
+format each one needs. Each file is then recompressed losslessly (Debian's zopflipng, or
+optipng where zopflipng would change the pixel format), since the pictures are most of
+the program's size. Each file written is read back and its header, transparency chunk,
+size and pixels checked. Two runs give byte-identical files.
 
 --preview DIR also writes a contact sheet and two mock-ups of the window into DIR.
 """
+import hashlib
 import math
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -26,6 +30,8 @@ SKIN_DIR = os.path.join(ROOT, "res", "skin")
 ICON_PATH = os.path.join(ROOT, "res", "app.ico")
 
 CONVERT = "/usr/bin/convert"
+ZOPFLIPNG = "/usr/bin/zopflipng"
+OPTIPNG = "/usr/bin/optipng"
 MONTAGE = "/usr/bin/montage"
 FONT = "DejaVu-Sans"
 FONT_BOLD = "DejaVu-Sans-Bold"
@@ -682,6 +688,48 @@ def write_png(cv, fmt, path):
                    input=data, check=True)
 
 
+def decoded_rgba(path):
+    """The picture's pixels as 8-bit RGBA, whatever its format."""
+    return subprocess.run([CONVERT, path, "-depth", "8", "rgba:-"], capture_output=True, check=True).stdout
+
+
+def pixel_format(path):
+    """Size, bit depth and colour type from the header, and whether there is a tRNS."""
+    (w, h, depth, ctype, _, _, _), _, _, trns, _ = read_png(path)
+    return w, h, depth, ctype, trns is not None
+
+
+_recompressed = {}  # identical pictures (the three banners) are squeezed once
+
+
+def recompress(path):
+    """Replaces the PNG at `path` with the smallest of zopflipng's and optipng's
+    (no reductions) encodings that keep its size, bit depth, colour type and every
+    pixel; zopflipng may pick another colour type, which the program's loader and the
+    tests do not allow, and is then not taken."""
+    with open(path, "rb") as f:
+        original = f.read()
+    key = hashlib.sha256(original).hexdigest()
+    if key not in _recompressed:
+        want_format, want_pixels = pixel_format(path), decoded_rgba(path)
+        best = original
+        with tempfile.TemporaryDirectory() as tmp:
+            zopfli, opti = os.path.join(tmp, "z.png"), os.path.join(tmp, "o.png")
+            subprocess.run([ZOPFLIPNG, "-y", path, zopfli], check=True, stdout=subprocess.DEVNULL)
+            shutil.copyfile(path, opti)
+            subprocess.run([OPTIPNG, "-quiet", "-nx", "-o7", "-strip", "all", opti], check=True)
+            for candidate in (zopfli, opti):
+                if pixel_format(candidate) != want_format or decoded_rgba(candidate) != want_pixels:
+                    continue
+                with open(candidate, "rb") as f:
+                    data = f.read()
+                if len(data) < len(best):
+                    best = data
+        _recompressed[key] = best
+    with open(path, "wb") as f:
+        f.write(_recompressed[key])
+
+
 def read_png(path):
     """Returns (ihdr fields, chunk names, palette, trns, rows of raw samples)."""
     with open(path, "rb") as f:
@@ -842,6 +890,7 @@ def build():
         if (last.w, last.h) != (w, h):
             raise SystemExit(f"make_skin: picture {ident} drawn {last.w}x{last.h}, wanted {w}x{h}")
         write_png(last, fmt, path)
+        recompress(path)
         check_png(path, w, h, fmt)
         report.append((ident, w, h, fmt, os.path.getsize(path)))
     write_icon()

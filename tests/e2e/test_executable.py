@@ -1,15 +1,20 @@
-"""The shipped file itself: a 32-bit GUI program that needs no DLL beyond Windows' own.
-It is the 32-bit build even where the other tests run the 64-bit one."""
+"""The shipped file itself: a small 32-bit GUI program that needs no DLL beyond Windows'
+own, with its debug information in a file beside it. It is the 32-bit build even where
+the other tests run the 64-bit one."""
 import os
 import re
 import subprocess
 import unittest
+import zlib
 from pathlib import Path
 
 # Windows' known DLLs, which it always takes from the system folder (on every version
 # since Windows 7). Any other DLL the program needs is delay-loaded once it has confined
 # the DLL search to the system folder.
 KNOWN_DLLS = {"kernel32.dll", "msvcrt.dll"}
+
+# The whole program, pictures included: it is the first thing a user downloads.
+MAX_BYTES = 450 * 1024
 
 
 class ExecutableTest(unittest.TestCase):
@@ -28,6 +33,31 @@ class ExecutableTest(unittest.TestCase):
     def test_is_a_32_bit_windows_gui_program(self):
         self.assertRegex(self.headers, r"file format pei-i386")
         self.assertRegex(self.headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
+
+    def objdump(self, *args: str, path: "Path | None" = None) -> str:
+        return subprocess.run(["i686-w64-mingw32-objdump", *args, str(path or self.exe)], capture_output=True,
+                              text=True, check=True).stdout
+
+    def test_fits_in_450_kib(self):
+        self.assertLessEqual(self.exe.stat().st_size, MAX_BYTES)
+
+    def test_is_stripped_and_names_the_file_that_holds_its_debug_information(self):
+        self.assertIn("symbols stripped", self.headers)
+        self.assertNotIn(".debug_", self.objdump("-h"))
+        # .gnu_debuglink: the debug file's name, zero-padded to four bytes, then its CRC-32.
+        dump = self.objdump("-s", "-j", ".gnu_debuglink")
+        link = bytes.fromhex("".join("".join(line.split()[1:5]) for line in dump.splitlines()
+                                     if re.match(r"^ [0-9a-f]+ ", line)))
+        name = link[:link.index(b"\0")].decode()
+        debug = self.exe.with_name(name)
+        self.assertEqual(name, self.exe.name + ".debug")
+        self.assertTrue(debug.is_file(), f"{debug} is missing")
+        self.assertEqual(int.from_bytes(link[-4:], "little"), zlib.crc32(debug.read_bytes()),
+                         "the debug file is of another build")
+        self.assertIn(".debug_info", self.objdump("-h", path=debug))
+        symbols = subprocess.run(["i686-w64-mingw32-nm", str(debug)], capture_output=True, text=True,
+                                 check=True).stdout
+        self.assertRegex(symbols, r" T _wWinMain@16\n", "the program's own functions are named")
 
     def test_loads_at_a_random_place_runs_no_data_and_may_use_more_than_2_gib(self):
         self.assertRegex(self.headers, r"DllCharacteristics\s+[0-9a-f]+\s+DYNAMIC_BASE\s+NX_COMPAT")

@@ -220,13 +220,14 @@ class Nginx:
     """
 
     def __init__(self, workdir: Path, docroot: Path, cert: Path | None = None,
-                 key: Path | None = None, port: int = 0):
+                 key: Path | None = None, port: int = 0, limit_rate: str | None = None):
         if (cert is None) != (key is None):
             raise ValueError("a TLS server needs both a certificate and a key")
         self.workdir = Path(workdir).resolve()
         self.docroot = Path(docroot).resolve()
         self.cert, self.key = cert, key
         self.fixed_port = port  # 0: any free port
+        self.limit_rate = limit_rate  # nginx's per-connection cap, e.g. "2m"; None: none
         self.port = 0
         self.access_log = self.workdir / "access.log"
         self.error_log = self.workdir / "error.log"
@@ -271,7 +272,8 @@ class Nginx:
             "    server_name localhost;\n"
             f"{tls}"
             f"    root {self.docroot};\n"
-            "    location / { }\n"
+            + (f"    location / {{ limit_rate {self.limit_rate}; }}\n" if self.limit_rate
+               else "    location / { }\n") +
             "  }\n"
             "}\n")
 
