@@ -112,22 +112,14 @@ set(LUMAROUTE_E2E_SIGNER "Lumaroute Test Publisher" CACHE STRING "Publisher the 
 set(PROGRAM_SETTINGS_SOURCES ${CMAKE_SOURCE_DIR}/download/http_timeout.cpp
                              ${CMAKE_SOURCE_DIR}/download/required_signer.cpp)
 
-<<<<<<< HEAD
-# The program, with the language file of build/<language_folder>/.
-function(lumaroute_setup_executable name language_folder timeout_ms signer)
-  # The time-out and publisher are compiled into each program, not into the library they share.
-  add_executable(${name} WIN32 app/main.cpp ${RESOURCE_SCRIPT} ${PROGRAM_SETTINGS_SOURCES})
-  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms}
-                                             "LUMAROUTE_SIGNER=L\"${signer}\"")
-=======
 # The program, with the language file of build/<language_folder>/. It is stripped; its
 # debug information is kept beside it in <name>.exe.debug, which the stripped program
 # names (.gnu_debuglink), for reading a crash dump.
-function(lumaroute_setup_executable name language_folder timeout_ms)
-  # The time-out is compiled into each program, not into the library they share.
-  add_executable(${name} WIN32 app/main.cpp app/lean_runtime.cpp ${RESOURCE_SCRIPT} ${HTTP_TIMEOUT_SOURCE})
-  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms})
->>>>>>> bench
+function(lumaroute_setup_executable name language_folder timeout_ms signer)
+  # The time-out and publisher are compiled into each program, not into the library they share.
+  add_executable(${name} WIN32 app/main.cpp app/lean_runtime.cpp ${RESOURCE_SCRIPT} ${PROGRAM_SETTINGS_SOURCES})
+  target_compile_definitions(${name} PRIVATE LUMAROUTE_HTTP_TIMEOUT_MS=${timeout_ms}
+                                             "LUMAROUTE_SIGNER=L\"${signer}\"")
   add_dependencies(${name} language_file_${language_folder})
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/${language_folder})
   target_link_libraries(${name} PRIVATE lumaroute_win)
@@ -143,7 +135,7 @@ lumaroute_setup_executable(LumarouteSetup res ${LUMAROUTE_HTTP_TIMEOUT_MS} "${LU
 lumaroute_setup_executable(LumarouteSetup-e2e res-e2e ${LUMAROUTE_E2E_HTTP_TIMEOUT_MS} "${LUMAROUTE_E2E_SIGNER}")
 
 # The benchmark's programs are built by `make bench` alone.
-lumaroute_setup_executable(LumarouteSetup-bench res-bench ${LUMAROUTE_HTTP_TIMEOUT_MS})
+lumaroute_setup_executable(LumarouteSetup-bench res-bench ${LUMAROUTE_HTTP_TIMEOUT_MS} "")
 set_target_properties(LumarouteSetup-bench PROPERTIES EXCLUDE_FROM_ALL ON)
 add_subdirectory(bench/windows)
 
