@@ -31,6 +31,7 @@ add_library(lumaroute_win STATIC
   app/message_loop.cpp
   app/secure_folder.cpp
   app/shell_folder.cpp
+  controls/accessible_control.cpp
   controls/down_progress_bar.cpp
   controls/owner_draw.cpp
   controls/owner_draw_button.cpp
@@ -54,12 +55,13 @@ add_library(lumaroute_win STATIC
   lang/language.cpp
   ui/chrome.cpp
   ui/dialog_impl.cpp
+  ui/keyboard.cpp
   ui/main_dlg.cpp
   ui/reflect.cpp
   ui/tray_icon.cpp
 )
 target_link_libraries(lumaroute_win PUBLIC lumaroute_core
-  wininet winhttp crypt32 gdiplus comctl32 shlwapi shell32 ole32 advapi32 user32 gdi32 kernel32)
+  wininet winhttp crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32 kernel32)
 
 # The manifest names the processor the program is built for: x86, or amd64 for the
 # 64-bit build the tests run where the kernel runs no 32-bit code.
