@@ -53,7 +53,7 @@ void CMainDlg::EnterDownloadingLayout()
     // notification area while the download runs.
     ShowWindow(m_btnHide.m_hWnd, SW_SHOW);
     // The custom area lies outside the window from here on, and Install is gone.
-    SetCustomAreaTabStops(false);
+    EnableCustomArea(false);
     MoveFocusTo(IDC_BTN_HIDE);
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);

@@ -41,23 +41,21 @@ void CMainDlg::HideFocusCuesUntilKeyboardUse()
     SendMessageW(m_hWnd, WM_CHANGEUISTATE, MAKEWPARAM(alwaysShown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
-void CMainDlg::SetCustomAreaTabStops(bool open)
+void CMainDlg::EnableCustomArea(bool open)
 {
-    // The custom area's controls stay visible below the window's edge while it is
-    // closed; only their tab stops keep the keyboard from reaching them there.
-    for (const int id : {IDC_EDIT_PATH, IDC_BTN_BROWSE}) {
-        const HWND control = GetDlgItem(m_hWnd, id);
-        const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-        SetWindowLongPtrW(control, GWL_STYLE, open ? style | WS_TABSTOP : style & ~LONG_PTR{WS_TABSTOP});
-    }
+    // While the area is closed its controls stay visible below the window's edge,
+    // where no mouse reaches them. Disabled, neither Tab nor a screen reader's default
+    // action reaches them there either.
+    for (const int id : {IDC_EDIT_PATH, IDC_BTN_BROWSE})
+        EnableWindow(GetDlgItem(m_hWnd, id), open);
 }
 
 void CMainDlg::MoveFocusTo(int id)
 {
-    // Only while the keyboard is with this window: taking it from another would
-    // activate this one.
-    const HWND focus = GetFocus();
-    if (focus != m_hWnd && !IsChild(m_hWnd, focus))
+    // Only while this window is the active one: giving the focus to a control of an
+    // inactive window would activate it. (Where the focus is just now says little: as
+    // a layout hides the control that had it, the dialog manager hands it on.)
+    if (GetActiveWindow() != m_hWnd)
         return;
     SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(m_hWnd, id)), TRUE);
 }

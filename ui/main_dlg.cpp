@@ -64,7 +64,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     PrepareTrayIcon();
 
     ArrangeTabOrder();
-    SetCustomAreaTabStops(false);
+    EnableCustomArea(false);
     HideFocusCuesUntilKeyboardUse();
     // Install first: Enter alone starts the installation once the licence is accepted.
     // False keeps the dialog manager from moving the focus to the first control.

@@ -111,9 +111,9 @@ private:
     // The keyboard.
     void ArrangeTabOrder();
     void HideFocusCuesUntilKeyboardUse();
-    // Lets Tab reach the path field and Browse only while the custom area is open.
-    void SetCustomAreaTabStops(bool open);
-    // Gives `id` the keyboard focus if this window has it.
+    // The path field and Browse can be used only while the custom area is open.
+    void EnableCustomArea(bool open);
+    // Gives `id` the keyboard focus if this window is the active one.
     void MoveFocusTo(int id);
     LRESULT OnEscape(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
 
