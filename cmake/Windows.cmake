@@ -46,6 +46,7 @@ add_library(lumaroute_win STATIC
   app/message_loop.cpp
   app/secure_folder.cpp
   app/shell_folder.cpp
+  controls/accessible_control.cpp
   controls/down_progress_bar.cpp
   controls/owner_draw.cpp
   controls/owner_draw_button.cpp
@@ -71,6 +72,7 @@ add_library(lumaroute_win STATIC
   lang/language.cpp
   ui/chrome.cpp
   ui/dialog_impl.cpp
+  ui/keyboard.cpp
   ui/main_dlg.cpp
   ui/reflect.cpp
   ui/tray_icon.cpp

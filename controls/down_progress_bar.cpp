@@ -28,3 +28,12 @@ LRESULT CDownProgressBarCtrl::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
     EndPaint(m_hWnd, &paint);
     return 0;
 }
+
+LRESULT CDownProgressBarCtrl::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    // Repainted by this class, the bar is still the standard one underneath, which
+    // keeps the range and position its value is made of.
+    const LRESULT answer = AnswerGetObject(m_hWnd, AccessibleKind::ProgressBar, wParam, lParam);
+    bHandled = answer != 0;
+    return answer;
+}

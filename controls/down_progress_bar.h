@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "controls/accessible_control.h"
 #include "controls/window_impl.h"
 
 inline constexpr COLORREF kProgressTrackColor = RGB(197, 219, 255);
@@ -13,8 +14,10 @@ class CDownProgressBarCtrl : public CWindowImpl {
 public:
     BEGIN_MSG_MAP(CDownProgressBarCtrl)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
     END_MSG_MAP()
 
 private:
     LRESULT OnPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnGetObject(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 };

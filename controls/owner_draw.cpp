@@ -33,3 +33,37 @@ bool SetCursorIfAny(HCURSOR cursor)
     SetCursor(cursor);
     return true;
 }
+
+void DrawFocusCue(const DRAWITEMSTRUCT& item)
+{
+    if (GetFocus() != item.hwndItem || (SendMessageW(item.hwndItem, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS))
+        return;
+    RECT cue = item.rcItem;
+    // Inside the edge where there is room, so that the cue stays clear of the outline
+    // a larger picture draws; a small box takes it on its edge.
+    constexpr int kRoomy = 16;
+    if (cue.right - cue.left > kRoomy && cue.bottom - cue.top > kRoomy)
+        InflateRect(&cue, -2, -2);
+    DrawFocusRect(item.hDC, &cue);
+}
+
+LRESULT ButtonDialogCode(LRESULT standard, LPARAM message)
+{
+    const auto* msg = reinterpret_cast<const MSG*>(message);
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+        return standard | DLGC_WANTMESSAGE;
+    return standard;
+}
+
+ButtonKey KeyAction(UINT message, WPARAM key, LPARAM flags)
+{
+    // Bit 30: the key was down already, so this is the keyboard's repeat.
+    const bool repeat = (flags & (1L << 30)) != 0;
+    if (message == WM_KEYDOWN && !repeat && key == VK_RETURN)
+        return ButtonKey::Click;
+    if (message == WM_KEYDOWN && !repeat && key == VK_SPACE)
+        return ButtonKey::Press;
+    if (message == WM_KEYUP && key == VK_SPACE)
+        return ButtonKey::Release;
+    return ButtonKey::None;
+}

@@ -1,5 +1,6 @@
 // What the skinned buttons share: drawing a picture into an owner-draw request, the
-// click command to the parent, and the hand cursor.
+// keyboard focus cue, the keys that press them, the click command to the parent, and
+// the hand cursor.
 #pragma once
 
 #include <windows.h>
@@ -18,3 +19,17 @@ void SendClick(HWND notify, HWND control);
 
 // Shows `cursor` (loaded once by the caller's cache); false when there is none.
 bool SetCursorIfAny(HCURSOR cursor);
+
+// Draws the dotted focus cue over the request's picture while the control has the
+// keyboard focus, unless the window hides focus cues (until the keyboard is used).
+void DrawFocusCue(const DRAWITEMSTRUCT& item);
+
+// The dialog code of a skinned button: the standard one, and Enter as well, which the
+// dialog manager would otherwise turn into a command of a default button that this
+// button is not.
+LRESULT ButtonDialogCode(LRESULT standard, LPARAM message);
+
+// What a key message does to a focused skinned button: Enter clicks it, Space presses
+// it and its release clicks. A key held down repeats nothing.
+enum class ButtonKey { None, Press, Click, Release };
+ButtonKey KeyAction(UINT message, WPARAM key, LPARAM flags);

@@ -31,6 +31,7 @@ LRESULT COwnerDrawButton::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     m_rcItem = item.rcItem;
     DrawListEntry(item, m_images, m_drawState);
+    DrawFocusCue(item);
     return TRUE;
 }
 
@@ -99,6 +100,76 @@ LRESULT COwnerDrawButton::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
     if (!SetCursorIfAny(HandCursor()))
         bHandled = FALSE;
     return TRUE;
+}
+
+LRESULT COwnerDrawButton::OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    return ButtonDialogCode(DefWindowProc(uMsg, wParam, lParam), lParam);
+}
+
+LRESULT COwnerDrawButton::OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const ButtonKey action = KeyAction(uMsg, wParam, lParam);
+    if (action == ButtonKey::None) {
+        bHandled = FALSE;
+        return 0;
+    }
+    // A button its layout has hidden may still hold the focus; it must not act.
+    if (!IsWindowVisible(m_hWnd))
+        return 0;
+    switch (action) {
+    case ButtonKey::Press:
+        m_spaceDown = true;
+        m_drawState = DRAW_PRESSED;
+        RepaintNow();
+        break;
+    case ButtonKey::Release:
+        if (m_spaceDown)
+            ClickByKeyboard();
+        break;
+    case ButtonKey::Click:
+        ClickByKeyboard();
+        break;
+    case ButtonKey::None:
+        break;
+    }
+    return 0;
+}
+
+LRESULT COwnerDrawButton::OnFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
+    if (uMsg == WM_KILLFOCUS && m_spaceDown) {
+        // Space let go elsewhere: no click, as with a press released off the button.
+        m_spaceDown = false;
+        m_drawState = DRAW_NORMAL;
+    }
+    RepaintNow();  // the focus cue comes or goes
+    return result;
+}
+
+LRESULT COwnerDrawButton::OnUpdateUiState(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
+    if (GetFocus() == m_hWnd)
+        RepaintNow();  // the focus cue may have come or gone
+    return result;
+}
+
+LRESULT COwnerDrawButton::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const LRESULT answer = AnswerGetObject(m_hWnd, AccessibleKind::PushButton, wParam, lParam);
+    bHandled = answer != 0;
+    return answer;
+}
+
+void COwnerDrawButton::ClickByKeyboard()
+{
+    m_spaceDown = false;
+    m_drawState = DRAW_NORMAL;
+    OnClick();
+    if (IsWindow(m_hWnd))
+        RepaintNow();
 }
 
 void COwnerDrawButton::RepaintNow()

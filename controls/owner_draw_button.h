@@ -1,9 +1,11 @@
 // The skinned push button: an owner-drawn button whose face is its normal, hover or
-// pressed picture, and which reports a click to its parent.
+// pressed picture, and which reports a click to its parent, whether the mouse or the
+// keyboard (Space, Enter) pressed it.
 #pragma once
 
 #include <windows.h>
 
+#include "controls/accessible_control.h"
 #include "controls/png_image.h"
 #include "controls/window_impl.h"
 
@@ -26,6 +28,13 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+        MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnKey)
+        MESSAGE_HANDLER(WM_KEYUP, OnKey)
+        MESSAGE_HANDLER(WM_SETFOCUS, OnFocus)
+        MESSAGE_HANDLER(WM_KILLFOCUS, OnFocus)
+        MESSAGE_HANDLER(WM_UPDATEUISTATE, OnUpdateUiState)
+        MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
         DEFAULT_REFLECTION_HANDLER()
     END_MSG_MAP()
 
@@ -45,11 +54,18 @@ private:
     LRESULT OnLButtonUp(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnTimer(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnSetCursor(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnUpdateUiState(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnGetObject(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
+    void ClickByKeyboard();
     void RepaintNow();
 
     RECT m_rcItem{};
     ImageList m_images;
     int m_drawState = DRAW_NORMAL;
     HWND m_hNotify = nullptr;
+    bool m_spaceDown = false;  // pressed by Space, which clicks when released
 };

@@ -38,20 +38,32 @@ LRESULT CSelectStateButton::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& bHandled)
 LRESULT CSelectStateButton::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&)
 {
     // The flip counts on the press: a press released elsewhere still flips.
+    Flip();
+    return 0;
+}
+
+void CSelectStateButton::Flip()
+{
     const int wasSelected = IsSelected();
     {
         CriticalSectionLock lock(m_lock);
         m_selected = wasSelected ? 0 : 1;
     }
+    RepaintNow();
+    SendClick(m_hNotify, m_hWnd);
+}
+
+void CSelectStateButton::RepaintNow()
+{
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);
-    SendClick(m_hNotify, m_hWnd);
-    return 0;
 }
 
 LRESULT CSelectStateButton::OnDrawItem(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    DrawListEntry(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), m_images, IsSelected());
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    DrawListEntry(item, m_images, IsSelected());
+    DrawFocusCue(item);
     return TRUE;
 }
 
@@ -69,4 +81,51 @@ LRESULT CSelectStateButton::OnDeleteItem(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CSelectStateButton::OnCompareItem(UINT, WPARAM, LPARAM, BOOL&)
 {
     return 0;
+}
+
+LRESULT CSelectStateButton::OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    return ButtonDialogCode(DefWindowProc(uMsg, wParam, lParam), lParam);
+}
+
+LRESULT CSelectStateButton::OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const ButtonKey action = KeyAction(uMsg, wParam, lParam);
+    if (action == ButtonKey::None) {
+        bHandled = FALSE;
+        return 0;
+    }
+    // Like the mouse, the key flips on the press; a button its layout has hidden may
+    // still hold the focus and must not flip.
+    if ((action == ButtonKey::Press || action == ButtonKey::Click) && IsWindowVisible(m_hWnd))
+        Flip();
+    return 0;
+}
+
+LRESULT CSelectStateButton::OnFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
+    RepaintNow();  // the focus cue comes or goes
+    return result;
+}
+
+LRESULT CSelectStateButton::OnUpdateUiState(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    const LRESULT result = DefWindowProc(uMsg, wParam, lParam);
+    if (GetFocus() == m_hWnd)
+        RepaintNow();  // the focus cue may have come or gone
+    return result;
+}
+
+LRESULT CSelectStateButton::OnGetCheck(UINT, WPARAM, LPARAM, BOOL&)
+{
+    // The standard button knows nothing of the flag; this is how others ask for it.
+    return IsSelected() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+LRESULT CSelectStateButton::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    const LRESULT answer = AnswerGetObject(m_hWnd, m_kind, wParam, lParam);
+    bHandled = answer != 0;
+    return answer;
 }

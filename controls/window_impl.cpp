@@ -1,13 +1,22 @@
 #include "controls/window_impl.h"
 
+#include <memory>
+#include <new>
+
 namespace {
 
-// The window properties that lead from a subclassed control to its object and to the
-// procedure it had before.
-constexpr wchar_t kObjectProperty[] = L"Lumaroute.WindowObject";
-constexpr wchar_t kPreviousProperty[] = L"Lumaroute.PreviousProc";
+// The one window property of a subclassed control. It leads to what our procedure
+// needs to answer a message: the object whose map sees it first (none once that object
+// has let go while another subclass sat on top of ours) and the procedure the window
+// had before ours, which gets everything else.
+constexpr wchar_t kSubclassProperty[] = L"Lumaroute.Subclass";
 
 }  // namespace
+
+struct CWindowImpl::Subclass {
+    CWindowImpl* object;
+    WNDPROC previous;
+};
 
 CWindowImpl::~CWindowImpl()
 {
@@ -15,19 +24,37 @@ CWindowImpl::~CWindowImpl()
         UnsubclassWindow();
 }
 
+CWindowImpl::Subclass* CWindowImpl::FindSubclass(HWND hWnd)
+{
+    return static_cast<Subclass*>(GetPropW(hWnd, kSubclassProperty));
+}
+
 BOOL CWindowImpl::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !IsWindow(hWnd))
         return FALSE;
-    if (!SetPropW(hWnd, kObjectProperty, this))
+    if (Subclass* kept = FindSubclass(hWnd)) {
+        // Our procedure is in the window's chain already, under another subclass: the
+        // object takes its place there. Installing it a second time would have it pass
+        // messages on to itself.
+        if (kept->object)
+            return FALSE;
+        kept->object = this;
+        m_prevProc = kept->previous;
+        m_hWnd = hWnd;
+        return TRUE;
+    }
+
+    std::unique_ptr<Subclass> subclass(new (std::nothrow) Subclass{this, nullptr});
+    if (!subclass || !SetPropW(hWnd, kSubclassProperty, subclass.get()))
         return FALSE;
-    m_prevProc = reinterpret_cast<WNDPROC>(
+    subclass->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowImpl::WindowProc)));
-    if (!m_prevProc) {
-        RemovePropW(hWnd, kObjectProperty);
+    if (!subclass->previous) {
+        RemovePropW(hWnd, kSubclassProperty);
         return FALSE;
     }
-    SetPropW(hWnd, kPreviousProperty, reinterpret_cast<HANDLE>(m_prevProc));
+    m_prevProc = subclass.release()->previous;
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -37,14 +64,19 @@ HWND CWindowImpl::UnsubclassWindow()
     const HWND hWnd = m_hWnd;
     if (!hWnd)
         return nullptr;
-    // Another subclass installed on top of ours must keep its place; it still calls
-    // our procedure, which then passes everything straight to the previous one.
-    if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWindowImpl::WindowProc)) {
-        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
-        RemovePropW(hWnd, kPreviousProperty);
-    }
-    RemovePropW(hWnd, kObjectProperty);
     m_hWnd = nullptr;
+    Subclass* subclass = FindSubclass(hWnd);
+    if (!subclass)
+        return hWnd;
+    if (GetWindowLongPtrW(hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWindowImpl::WindowProc)) {
+        SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclass->previous));
+        RemovePropW(hWnd, kSubclassProperty);
+        delete subclass;
+    } else {
+        // A subclass installed on top of ours keeps its place and still calls our
+        // procedure, which from now on passes everything straight on.
+        subclass->object = nullptr;
+    }
     return hWnd;
 }
 
@@ -55,24 +87,27 @@ LRESULT CWindowImpl::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 LRESULT CALLBACK CWindowImpl::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = static_cast<CWindowImpl*>(GetPropW(hWnd, kObjectProperty));
-    if (!self) {
-        // Detached while another subclass sat on top of ours.
-        const auto previous = reinterpret_cast<WNDPROC>(GetPropW(hWnd, kPreviousProperty));
-        if (uMsg == WM_NCDESTROY)
-            RemovePropW(hWnd, kPreviousProperty);
-        return previous ? CallWindowProcW(previous, hWnd, uMsg, wParam, lParam)
-                        : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
-    }
+    const Subclass* subclass = FindSubclass(hWnd);
+    if (!subclass)
+        return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    // Copied: a handler may let the window go, and the record with it.
+    CWindowImpl* const self = subclass->object;
+    const WNDPROC previous = subclass->previous;
 
     LRESULT result = 0;
-    if (!self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result))
-        result = self->DefWindowProc(uMsg, wParam, lParam);
+    if (!self || !self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result))
+        result = CallWindowProcW(previous, hWnd, uMsg, wParam, lParam);
 
     if (uMsg == WM_NCDESTROY) {
-        self->UnsubclassWindow();
-        RemovePropW(hWnd, kPreviousProperty);
-        self->OnFinalMessage(hWnd);
+        if (self && self->m_hWnd == hWnd) {
+            self->UnsubclassWindow();
+            self->OnFinalMessage(hWnd);
+        }
+        // Still there when another subclass sits on top: the window needs it no more.
+        if (Subclass* left = FindSubclass(hWnd)) {
+            RemovePropW(hWnd, kSubclassProperty);
+            delete left;
+        }
     }
     return result;
 }

@@ -21,17 +21,20 @@ public:
     // Called after the control's last message; the object is detached by then.
     virtual void OnFinalMessage(HWND /*hWnd*/) {}
 
-    // Attaches the object to `hWnd`; false if it is attached already or the window
+    // Attaches the object to `hWnd`; false if either is attached already or the window
     // cannot be subclassed.
     BOOL SubclassWindow(HWND hWnd);
-    // Puts the previous window procedure back (if ours is still the installed one)
-    // and detaches; returns the window it was attached to.
+    // Detaches and returns the window it was attached to. The previous window
+    // procedure is put back if ours is still the installed one; under another
+    // subclass ours stays in the chain and passes every message on.
     HWND UnsubclassWindow();
 
     // The control's own behaviour for a message the map passes on.
     LRESULT DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 private:
+    struct Subclass;
+    static Subclass* FindSubclass(HWND hWnd);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_prevProc = nullptr;

@@ -52,6 +52,9 @@ void CMainDlg::EnterDownloadingLayout()
     // Beside the percentage, so that the window can be put away into the
     // notification area while the download runs.
     ShowWindow(m_btnHide.m_hWnd, SW_SHOW);
+    // The custom area lies outside the window from here on, and Install is gone.
+    EnableCustomArea(false);
+    MoveFocusTo(IDC_BTN_HIDE);
     InvalidateRect(m_hWnd, nullptr, TRUE);
     UpdateWindow(m_hWnd);
 }

@@ -16,8 +16,15 @@ std::wstring g_strInstallPath;
 LRESULT CMainDlg::OnCustomize(WORD, WORD, HWND, BOOL&)
 {
     // The path row lies below the collapsed height: growing the window shows it.
-    const int height = m_btnCustomize.IsSelected() ? kExpandedHeight : kCollapsedHeight;
-    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, height, SWP_NOMOVE | SWP_NOZORDER);
+    // Enabled before the area shows and disabled once it is gone, so that the field is
+    // never seen greyed.
+    const bool open = m_btnCustomize.IsSelected();
+    if (open)
+        EnableCustomArea(true);
+    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, open ? kExpandedHeight : kCollapsedHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    if (!open)
+        EnableCustomArea(false);
     return 0;
 }
 

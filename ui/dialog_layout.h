@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct ControlRect {
     int x;
@@ -34,3 +35,13 @@ inline constexpr ControlRect kPathEditRect{150, 388, 420, 22};
 // left: by the whole UI LANGID, so only Italian (0x0410) and French of France (0x040C)
 // get the wide label and Traditional Chinese (0x0404) the narrow one.
 ControlRect PathLabelRect(std::uint16_t uiLanguage);
+
+struct PlacedControl {
+    int id;
+    ControlRect rect;
+};
+
+// The order in which the keyboard walks the controls: the order they read in, row by
+// row from the top and left to right within a row. Controls whose heights overlap
+// share a row, so a field and a taller button beside it read field first.
+std::vector<int> ReadingOrder(std::vector<PlacedControl> controls);

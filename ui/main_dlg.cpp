@@ -62,7 +62,14 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     SetDlgItemTextW(m_hWnd, IDC_STATIC_PATH, LoadLangString(L"STR_INSTALL_PATH").c_str());
     PlaceControl(IDC_STATIC_PATH, PathLabelRect(GetUserDefaultUILanguage()), true);
     PrepareTrayIcon();
-    return TRUE;
+
+    ArrangeTabOrder();
+    EnableCustomArea(false);
+    HideFocusCuesUntilKeyboardUse();
+    // Install first: Enter alone starts the installation once the licence is accepted.
+    // False keeps the dialog manager from moving the focus to the first control.
+    SetFocus(m_btnInstall.m_hWnd);
+    return FALSE;
 }
 
 bool CMainDlg::LoadDialogImages()
@@ -81,7 +88,7 @@ bool CMainDlg::LoadDialogImages()
 }
 
 template <class Button>
-bool CMainDlg::SkinButton(Button& button, int id, std::initializer_list<WORD> imageIds,
+bool CMainDlg::SkinButton(Button& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
                           std::initializer_list<int> order, const ControlRect& rect, bool visible)
 {
     std::vector<Gdiplus::Image*> loaded;
@@ -97,28 +104,35 @@ bool CMainDlg::SkinButton(Button& button, int id, std::initializer_list<WORD> im
         list.push_back(loaded[index]);
     button.SetImages(m_hWnd, std::move(list));
     button.SubclassWindow(GetDlgItem(m_hWnd, id));
+    // Owner-drawn, the button never shows its text; the accessibility interface reads it.
+    SetDlgItemTextW(m_hWnd, id, name);
     PlaceControl(id, rect, visible);
     return true;
 }
 
 bool CMainDlg::SetUpControls()
 {
-    if (!SkinButton(m_btnClose, IDC_BTN_CLOSE, {239, 240}, {0, 1, 0}, kCloseRect, true) ||
-        !SkinButton(m_btnMinimize, IDC_BTN_MINIMIZE, {243, 244}, {0, 1, 0}, kMinimizeRect, true) ||
-        !SkinButton(m_btnInstall, IDC_BTN_INSTALL, {333, 343, 323}, {0, 1, 2}, kInstallRect, true) ||
-        !SkinButton(m_chkAgree, IDC_CHK_AGREE, {215, 202}, {0, 1}, kAgreeRect, true) ||
+    // Each button's name is the words on its picture, which are English whatever the
+    // language file says.
+    if (!SkinButton(m_btnClose, IDC_BTN_CLOSE, L"Close", {239, 240}, {0, 1, 0}, kCloseRect, true) ||
+        !SkinButton(m_btnMinimize, IDC_BTN_MINIMIZE, L"Minimize", {243, 244}, {0, 1, 0}, kMinimizeRect, true) ||
+        !SkinButton(m_btnInstall, IDC_BTN_INSTALL, L"Install", {333, 343, 323}, {0, 1, 2}, kInstallRect, true) ||
+        !SkinButton(m_chkAgree, IDC_CHK_AGREE, L"I have read and agree to the Brinmark License Agreement",
+                    {215, 202}, {0, 1}, kAgreeRect, true) ||
         // Two copies of one picture: the sentence looks the same in both states.
-        !SkinButton(m_btnLicence, IDC_BTN_LICENCE, {383, 383}, {0, 1}, kLicenceRect, true) ||
-        !SkinButton(m_btnCustomize, IDC_BTN_CUSTOMIZE, {283, 293}, {0, 1}, kCustomizeRect, true))
+        !SkinButton(m_btnLicence, IDC_BTN_LICENCE, L"Brinmark License Agreement", {383, 383}, {0, 1},
+                    kLicenceRect, true) ||
+        !SkinButton(m_btnCustomize, IDC_BTN_CUSTOMIZE, L"Customize Installation", {283, 293}, {0, 1},
+                    kCustomizeRect, true))
         return false;
 
     m_hAgreeText = GetDlgItem(m_hWnd, IDC_STATIC_AGREE);
     SetWindowTextW(m_hAgreeText, LoadLangString(L"STR_AGREE").c_str());
     PlaceControl(IDC_STATIC_AGREE, kAgreeTextRect, false);
 
-    if (!SkinButton(m_btnBrowse, IDC_BTN_BROWSE, {263, 273}, {0, 1, 0}, kBrowseRect, true) ||
-        !SkinButton(m_btnLaunch, IDC_BTN_LAUNCH, {403, 413, 393}, {0, 1, 2}, kLaunchRect, false) ||
-        !SkinButton(m_btnHide, IDC_BTN_HIDE, {303, 313}, {0, 1, 0}, kHideRect, false))
+    if (!SkinButton(m_btnBrowse, IDC_BTN_BROWSE, L"Browse...", {263, 273}, {0, 1, 0}, kBrowseRect, true) ||
+        !SkinButton(m_btnLaunch, IDC_BTN_LAUNCH, L"Start Now", {403, 413, 393}, {0, 1, 2}, kLaunchRect, false) ||
+        !SkinButton(m_btnHide, IDC_BTN_HIDE, L"Hide", {303, 313}, {0, 1, 0}, kHideRect, false))
         return false;
 
     m_progress.SubclassWindow(GetDlgItem(m_hWnd, IDC_PROGRESS));
@@ -190,6 +204,7 @@ LRESULT CMainDlg::OnDownFinished(UINT, WPARAM, LPARAM, BOOL&)
         ShowWindow(m_hWnd, SW_SHOW);
         RemoveTrayIcon();
     }
+    MoveFocusTo(IDC_BTN_LAUNCH);
     return 0;
 }
 

@@ -57,6 +57,7 @@ public:
         COMMAND_ID_HANDLER(IDC_BTN_BROWSE, OnBrowse)
         COMMAND_ID_HANDLER(IDC_BTN_HIDE, OnHide)
         COMMAND_ID_HANDLER(IDC_BTN_LAUNCH, OnLaunch)
+        COMMAND_ID_HANDLER(IDCANCEL, OnEscape)
         MESSAGE_HANDLER(WM_TRAYICON, OnTrayIcon)
         MESSAGE_HANDLER(WM_DOWN_PROGRESS, OnDownProgress)
         MESSAGE_HANDLER(WM_DOWN_SIZE, OnDownSize)
@@ -92,8 +93,9 @@ private:
     bool SetUpControls();
     // Loads `imageIds`, hands the button the list `order` picks from them, attaches
     // the button to control `id` and puts it in place; false when an image is missing.
+    // `name` is the words the picture shows, the button's window text for screen readers.
     template <class Button>
-    bool SkinButton(Button& button, int id, std::initializer_list<WORD> imageIds,
+    bool SkinButton(Button& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
                     std::initializer_list<int> order, const ControlRect& rect, bool visible);
     void CenterOnWorkArea();
     void SetIcons();
@@ -105,6 +107,15 @@ private:
     LRESULT OnTimer(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCtlColorStatic(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     void PaintPathFrame(Gdiplus::Graphics& graphics);
+
+    // The keyboard.
+    void ArrangeTabOrder();
+    void HideFocusCuesUntilKeyboardUse();
+    // The path field and Browse can be used only while the custom area is open.
+    void EnableCustomArea(bool open);
+    // Gives `id` the keyboard focus if this window is the active one.
+    void MoveFocusTo(int id);
+    LRESULT OnEscape(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled);
 
     // Close and minimise.
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -157,8 +168,8 @@ private:
     COwnerDrawButton m_btnInstall;
     COwnerDrawButton m_btnBrowse;
     CSelectStateButton m_chkAgree;
-    CSelectStateButton m_btnLicence;
-    CSelectStateButton m_btnCustomize;
+    CSelectStateButton m_btnLicence{AccessibleKind::Link};
+    CSelectStateButton m_btnCustomize{AccessibleKind::Disclosure};
     COwnerDrawButton m_btnHide;
     COwnerDrawButton m_btnLaunch;
     CDownProgressBarCtrl m_progress;

@@ -22,7 +22,7 @@ set(E2E_ENVIRONMENT
   "PYTHONDONTWRITEBYTECODE=1"
   "${WINE_ENVIRONMENT}")
 
-foreach(module executable startup close window install faults trust)
+foreach(module executable startup close window install faults trust accessibility)
   add_test(NAME e2e.${module}
            COMMAND ${PYTHON3} -m unittest -v test_${module}
            WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
@@ -33,7 +33,7 @@ foreach(module executable startup close window install faults trust)
 endforeach()
 
 # The end-to-end build of the program downloads from one fixed loopback port.
-set_tests_properties(e2e.install e2e.faults e2e.trust PROPERTIES RESOURCE_LOCK e2e_download_port)
+set_tests_properties(e2e.install e2e.faults e2e.trust e2e.accessibility PROPERTIES RESOURCE_LOCK e2e_download_port)
 
 # Signing a copy of the shipped program with tools/sign.sh needs neither Wine nor a display.
 add_test(NAME e2e.signing

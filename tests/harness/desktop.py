@@ -141,6 +141,13 @@ class Installer:
         wait_for(lambda: not any(w["visible"] and w["title"] for w in self.windows()), timeout,
                  "the message box to close")
 
+    def accessible(self, window: dict) -> dict:
+        """The window's controls as a screen reader finds them through the
+        accessibility interface, by control id: name, role, state and value."""
+        out = subprocess.run(wine.command(str(self.helper), "accessible", str(window["hwnd"])), env=self.env,
+                             capture_output=True, text=True, timeout=60).stdout
+        return {c["id"]: c for c in map(json.loads, out.splitlines())}
+
     def shell_folder(self, csidl: int) -> str:
         """What the shell gives for a special folder in this prefix (empty if nothing)."""
         return subprocess.run(wine.command(str(self.helper), "folder", str(csidl)), env=self.env,

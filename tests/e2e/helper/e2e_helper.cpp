@@ -11,10 +11,14 @@
 //       prints the path the shell gives for a special folder (nothing if none).
 //   e2e_helper close HWND
 //       posts WM_CLOSE to the window, as the taskbar or Alt+F4 would.
+//   e2e_helper accessible HWND
+//       prints one JSON object per child window of HWND as a screen reader finds it
+//       through the accessibility interface (oleacc): id, name, role, state, value.
 //   e2e_helper trust-ca CERTFILE
 //       adds a certificate (PEM or DER) to the local machine's Root store of the
 //       prefix it runs in, so that a test's own CA is trusted there and nowhere else.
 #include <windows.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <wincrypt.h>
 
@@ -176,6 +180,49 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM)
     return TRUE;
 }
 
+// A BSTR the caller frees, as a wide string ("" for none).
+std::wstring TakeBstr(BSTR text)
+{
+    std::wstring out = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return out;
+}
+
+// One child as the accessibility interface presents its client area.
+BOOL CALLBACK PrintAccessible(HWND child, LPARAM)
+{
+    IAccessible* accessible = nullptr;
+    const HRESULT found = AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&accessible));
+    std::string line = "{\"id\": " + std::to_string(GetDlgCtrlID(child));
+    if (FAILED(found) || !accessible) {
+        std::printf("%s, \"error\": %ld}\n", line.c_str(), static_cast<long>(found));
+        return TRUE;
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    BSTR value = nullptr;
+    VARIANT role;
+    VARIANT state;
+    VariantInit(&role);
+    VariantInit(&state);
+    accessible->get_accName(self, &name);
+    accessible->get_accValue(self, &value);
+    accessible->get_accRole(self, &role);
+    accessible->get_accState(self, &state);
+    line += ", \"name\": " + Json(TakeBstr(name)) + ", \"value\": " + Json(TakeBstr(value)) +
+            ", \"role\": " + std::to_string(role.vt == VT_I4 ? role.lVal : -1) +
+            ", \"state\": " + std::to_string(state.vt == VT_I4 ? state.lVal : -1) + "}";
+    VariantClear(&role);
+    VariantClear(&state);
+    accessible->Release();
+    std::printf("%s\n", line.c_str());
+    return TRUE;
+}
+
 // The local machine's store rather than the user's: adding to the user's Root store
 // asks for confirmation in a dialog on Windows, and no one is there to click it.
 int TrustCa(const wchar_t* path)
@@ -251,9 +298,17 @@ int wmain(int argc, wchar_t** argv)
         const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
         return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
+    if (argc == 3 && std::wstring(argv[1]) == L"accessible") {
+        const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
+        CoInitialize(nullptr);
+        EnumChildWindows(window, PrintAccessible, 0);
+        std::fflush(stdout);
+        CoUninitialize();
+        return 0;
+    }
     if (argc == 3 && std::wstring(argv[1]) == L"trust-ca")
         return TrustCa(argv[2]);
     std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows | folder CSIDL | close HWND"
-                         " | trust-ca CERTFILE\n");
+                         " | accessible HWND | trust-ca CERTFILE\n");
     return 2;
 }

@@ -41,4 +41,26 @@ TEST(DialogLayoutTest, CustomAreaControlsLieBetweenTheTwoHeights)
     }
 }
 
+TEST(DialogLayoutTest, ReadingOrderGoesRowByRowAndLeftToRightWithinARow)
+{
+    const struct {
+        const char* what;
+        std::vector<PlacedControl> controls;
+        std::vector<int> order;
+    } cases[] = {
+        {"the dialog's keyboard controls",
+         {{1000, kCloseRect}, {1001, kMinimizeRect}, {1002, kInstallRect}, {1003, kAgreeRect},
+          {1004, kLicenceRect}, {1005, kCustomizeRect}, {1008, kBrowseRect}, {1009, kPathEditRect},
+          {1014, kHideRect}, {1015, kLaunchRect}},
+         {1001, 1000, 1002, 1015, 1003, 1004, 1005, 1014, 1009, 1008}},
+        {"a taller control starts the row it shares with a lower one to its left",
+         {{1, {100, 10, 50, 40}}, {2, {10, 20, 50, 10}}, {3, {10, 60, 50, 10}}}, {2, 1, 3}},
+        {"rows that only touch are two rows",
+         {{1, {100, 0, 10, 10}}, {2, {0, 10, 10, 10}}}, {1, 2}},
+        {"nothing", {}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadingOrder(c.controls), c.order) << c.what;
+}
+
 }  // namespace

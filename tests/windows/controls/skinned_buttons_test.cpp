@@ -158,6 +158,77 @@ TEST_F(SkinTest, CheckBoxKeepsItsParentWhenGivenNoneAndDrawsNothingForAMissingPi
     EXPECT_EQ(Drawn(), kNothing);
 }
 
+struct KeyStep {
+    UINT message;  // WM_KEYDOWN, WM_KEYUP or WM_KILLFOCUS
+    WPARAM key;
+    bool repeat;  // a key held down
+    COLORREF picture;
+    std::size_t clicks;  // received by the parent so far
+};
+
+void SendKey(HWND control, const KeyStep& step)
+{
+    const LPARAM flags = (step.message == WM_KEYUP ? 0xC0000001 : 0x00000001) | (step.repeat ? 0x40000000 : 0);
+    SendMessageW(control, step.message, step.message == WM_KILLFOCUS ? 0 : step.key,
+                 step.message == WM_KILLFOCUS ? 0 : flags);
+}
+
+bool WantsFromDialog(HWND control, WPARAM key)
+{
+    MSG msg{control, WM_KEYDOWN, key, 0, 0, {}};
+    return (SendMessageW(control, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTMESSAGE) != 0;
+}
+
+TEST_F(SkinTest, SpacePressesAButtonAndItsReleaseClicksWhileEnterClicksAtOnce)
+{
+    COwnerDrawButton button;
+    button.SetImages(m_parent, Images(3));
+    ASSERT_TRUE(button.SubclassWindow(m_button));
+    // Enter comes to the button rather than to the dialog's default button; Tab is the dialog's.
+    EXPECT_TRUE(WantsFromDialog(m_button, VK_RETURN));
+    EXPECT_FALSE(WantsFromDialog(m_button, VK_TAB));
+    for (const KeyStep& step : {KeyStep{WM_KEYDOWN, VK_SPACE, false, kBlue, 0},
+                                KeyStep{WM_KEYDOWN, VK_SPACE, true, kBlue, 0},
+                                KeyStep{WM_KEYUP, VK_SPACE, false, kRed, 1},
+                                KeyStep{WM_KEYUP, VK_SPACE, false, kRed, 1},
+                                KeyStep{WM_KEYDOWN, VK_RETURN, false, kRed, 2},
+                                KeyStep{WM_KEYDOWN, VK_RETURN, true, kRed, 2},
+                                KeyStep{WM_KEYUP, VK_RETURN, false, kRed, 2},
+                                KeyStep{WM_KEYDOWN, 'A', false, kRed, 2},
+                                // Space let go after the focus went: no click.
+                                KeyStep{WM_KEYDOWN, VK_SPACE, false, kBlue, 2},
+                                KeyStep{WM_KILLFOCUS, 0, false, kRed, 2},
+                                KeyStep{WM_KEYUP, VK_SPACE, false, kRed, 2}}) {
+        SCOPED_TRACE(testing::Message() << "message " << step.message << " key " << step.key
+                                        << (step.repeat ? " repeated" : ""));
+        SendKey(m_button, step);
+        ASSERT_NO_FATAL_FAILURE(ExpectClicks(step.clicks));
+        EXPECT_EQ(Drawn(), step.picture);
+    }
+}
+
+TEST_F(SkinTest, SpaceAndEnterFlipTheCheckBoxOnThePressAndItAnswersForItsFlag)
+{
+    CSelectStateButton box;
+    box.SetImages(m_parent, Images(2));
+    ASSERT_TRUE(box.SubclassWindow(m_button));
+    EXPECT_TRUE(WantsFromDialog(m_button, VK_RETURN));
+    for (const KeyStep& step : {KeyStep{WM_KEYDOWN, VK_SPACE, false, kGreen, 1},
+                                KeyStep{WM_KEYDOWN, VK_SPACE, true, kGreen, 1},
+                                KeyStep{WM_KEYUP, VK_SPACE, false, kGreen, 1},
+                                KeyStep{WM_KEYDOWN, VK_RETURN, false, kRed, 2},
+                                KeyStep{WM_KEYDOWN, VK_RETURN, true, kRed, 2},
+                                KeyStep{WM_KEYDOWN, 'A', false, kRed, 2}}) {
+        SCOPED_TRACE(testing::Message() << "message " << step.message << " key " << step.key
+                                        << (step.repeat ? " repeated" : ""));
+        SendKey(m_button, step);
+        ASSERT_NO_FATAL_FAILURE(ExpectClicks(step.clicks));
+        EXPECT_EQ(Drawn(), step.picture);
+        // What a screen reader asks for: the flag, which the standard button lacks.
+        EXPECT_EQ(SendMessageW(m_button, BM_GETCHECK, 0, 0), step.picture == kGreen ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
 TEST_F(SkinTest, BothButtonsShowTheHandCursor)
 {
     COwnerDrawButton button;

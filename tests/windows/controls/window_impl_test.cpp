@@ -2,6 +2,7 @@
 // that procedure back in place when the object lets go.
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 #include "controls/window_impl.h"
@@ -72,6 +73,9 @@ protected:
         EXPECT_EQ(g_ownReceived, ownGets ? std::vector<UINT>{message} : std::vector<UINT>{});
     }
 
+    // A second window of the test's class, for a case that needs a fresh one.
+    HWND OtherWindow() const { return Child(L"LumarouteSubclassTestWindow", 0, 1402, 10, 10); }
+
     Probe m_probe;
     HWND m_window = nullptr;
     LONG_PTR m_ownProc = 0;
@@ -108,6 +112,41 @@ TEST_F(WindowImplTest, UnsubclassingUnderAnotherSubclassLeavesItInPlaceAndTheCha
     // that chain must go on reaching the window's own procedure.
     ExpectRouting(kUnmapped, false, true, kOwnAnswer);
     ExpectRouting(kMapped, false, true, kOwnAnswer);
+}
+
+TEST_F(WindowImplTest, AWindowLetGoOfIsTakenAgainWithOrWithoutASubclassOnTop)
+{
+    for (const bool onTop : {false, true}) {
+        SCOPED_TRACE(onTop ? "under another subclass" : "alone");
+        const HWND window = onTop ? OtherWindow() : m_window;
+        ASSERT_NE(window, nullptr);
+        const LONG_PTR own = GetWindowLongPtrW(window, GWLP_WNDPROC);
+        Probe first;
+        ASSERT_TRUE(first.SubclassWindow(window));
+        if (onTop) {
+            g_belowOnTop = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OnTopProc)));
+        }
+        first.UnsubclassWindow();
+
+        // Taken again by another object while one holds it: refused.
+        Probe second;
+        ASSERT_TRUE(second.SubclassWindow(window));
+        EXPECT_FALSE(first.SubclassWindow(window));
+        // Every message passes the object's map once and reaches the window's own
+        // procedure once at most: no part of the chain calls itself.
+        const std::vector<std::pair<UINT, LRESULT>> routes{
+            {kMapped, kMapAnswer}, {kDeclined, kOwnAnswer}, {kUnmapped, kOwnAnswer}};
+        for (const auto& [message, answer] : routes) {
+            second.m_seen.clear();
+            g_ownReceived.clear();
+            EXPECT_EQ(SendMessageW(window, message, 0, 0), answer);
+            EXPECT_EQ(second.m_seen.size(), message == kUnmapped ? 0u : 1u) << message;
+            EXPECT_EQ(g_ownReceived.size(), message == kMapped ? 0u : 1u) << message;
+        }
+        second.UnsubclassWindow();
+        EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), onTop ? reinterpret_cast<LONG_PTR>(&OnTopProc) : own);
+    }
 }
 
 }  // namespace
