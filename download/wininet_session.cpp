@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/handles.h"
 #include "download/exchange_handles.h"
 #include "download/http_backends.h"
 
@@ -166,8 +167,22 @@ std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs)
 
 bool ConnectionUsesProxy()
 {
-    // The flags are filled in even when the call reports no connection.
-    DWORD flags = 0;
-    InternetGetConnectedState(&flags, 0);
-    return (flags & INTERNET_CONNECTION_PROXY) != 0;
+    // The question takes tens of milliseconds (some 40 under Wine), and all 40 workers
+    // ask it the moment a download starts: asked one after the other, it held back the
+    // last ranges by most of a second. So one answer serves everyone for a few seconds;
+    // a restart after that asks again, in case the network has changed meanwhile.
+    constexpr ULONGLONG kAnswerLifeMs = 5000;
+    static CriticalSection lock;
+    static ULONGLONG askedAt = 0;
+    static bool usesProxy = false;
+    CriticalSectionLock hold(lock);
+    const ULONGLONG now = GetTickCount64();
+    if (askedAt == 0 || now - askedAt > kAnswerLifeMs) {
+        // The flags are filled in even when the call reports no connection.
+        DWORD flags = 0;
+        InternetGetConnectedState(&flags, 0);
+        usesProxy = (flags & INTERNET_CONNECTION_PROXY) != 0;
+        askedAt = now;
+    }
+    return usesProxy;
 }
