@@ -204,6 +204,9 @@ LRESULT CMainDlg::OnDownFinished(UINT, WPARAM, LPARAM, BOOL&)
         ShowWindow(m_hWnd, SW_SHOW);
         RemoveTrayIcon();
     }
+    // The window paints its new layout before the focus moves: a button that repaints
+    // itself as it loses the focus would otherwise be painted over by the background.
+    UpdateWindow(m_hWnd);
     MoveFocusTo(IDC_BTN_LAUNCH);
     return 0;
 }
