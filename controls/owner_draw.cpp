@@ -55,11 +55,6 @@ LRESULT ButtonDialogCode(LRESULT standard, LPARAM message)
     return standard;
 }
 
-WPARAM OwnerDrawnStyle(WPARAM requested)
-{
-    return (requested & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
-}
-
 ButtonKey KeyAction(UINT message, WPARAM key, LPARAM flags)
 {
     // Bit 30: the key was down already, so this is the keyboard's repeat.

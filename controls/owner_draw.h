@@ -29,11 +29,6 @@ void DrawFocusCue(const DRAWITEMSTRUCT& item);
 // button is not.
 LRESULT ButtonDialogCode(LRESULT standard, LPARAM message);
 
-// The dialog manager hands the default-button look from button to button with
-// BM_SETSTYLE as the focus moves; a skinned button keeps its owner-drawn type whatever
-// type it is told (as a plain push button it would no longer be drawn at all).
-WPARAM OwnerDrawnStyle(WPARAM requested);
-
 // What a key message does to a focused skinned button: Enter clicks it, Space presses
 // it and its release clicks. A key held down repeats nothing.
 enum class ButtonKey { None, Press, Click, Release };

@@ -107,11 +107,6 @@ LRESULT COwnerDrawButton::OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam, 
     return ButtonDialogCode(DefWindowProc(uMsg, wParam, lParam), lParam);
 }
 
-LRESULT COwnerDrawButton::OnSetStyle(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
-{
-    return DefWindowProc(uMsg, OwnerDrawnStyle(wParam), lParam);
-}
-
 LRESULT COwnerDrawButton::OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     const ButtonKey action = KeyAction(uMsg, wParam, lParam);

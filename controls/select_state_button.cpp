@@ -88,11 +88,6 @@ LRESULT CSelectStateButton::OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam
     return ButtonDialogCode(DefWindowProc(uMsg, wParam, lParam), lParam);
 }
 
-LRESULT CSelectStateButton::OnSetStyle(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&)
-{
-    return DefWindowProc(uMsg, OwnerDrawnStyle(wParam), lParam);
-}
-
 LRESULT CSelectStateButton::OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     const ButtonKey action = KeyAction(uMsg, wParam, lParam);

@@ -29,7 +29,6 @@ public:
         MESSAGE_HANDLER(OCM_DELETEITEM, OnDeleteItem)
         MESSAGE_HANDLER(OCM_COMPAREITEM, OnCompareItem)
         MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
-        MESSAGE_HANDLER(BM_SETSTYLE, OnSetStyle)
         MESSAGE_HANDLER(WM_KEYDOWN, OnKey)
         MESSAGE_HANDLER(WM_KEYUP, OnKey)
         MESSAGE_HANDLER(WM_SETFOCUS, OnFocus)
@@ -48,7 +47,6 @@ private:
     LRESULT OnDeleteItem(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnCompareItem(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnGetDlgCode(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnSetStyle(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnKey(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnUpdateUiState(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);

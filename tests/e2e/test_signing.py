@@ -3,44 +3,21 @@ it is signed with a throwaway code-signing certificate and checked with osslsign
 The build's own program is only read."""
 import os
 import re
-import shutil
 import socket
 import subprocess
+import sys
 import tempfile
 import unittest
 from pathlib import Path
 
 SIGN_SCRIPT = Path(__file__).resolve().parents[2] / "tools" / "sign.sh"
-SIGNER = "/CN=Lumaroute Test Signer/O=Lumaroute Tests"
 TIMEOUT = 60
 
-EXTENSIONS = """\
-[ca_ext]
-basicConstraints = critical, CA:true
-keyUsage = critical, keyCertSign, cRLSign
-subjectKeyIdentifier = hash
-[signer_ext]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-authorityKeyIdentifier = keyid
-"""
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "harness"))
+import servers  # noqa: E402
 
-
-def openssl(*args: str) -> None:
-    subprocess.run(["openssl", *args], check=True, timeout=TIMEOUT,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-
-
-def make_signer(folder: Path, stem: str, subject: str) -> None:
-    """A code-signing certificate issued by the throwaway CA in `folder`."""
-    openssl("req", "-new", "-newkey", "rsa:2048", "-nodes",
-            "-subj", subject, "-keyout", str(folder / f"{stem}.key"), "-out", str(folder / f"{stem}.csr"))
-    openssl("x509", "-req", "-in", str(folder / f"{stem}.csr"), "-sha256", "-days", "2",
-            "-CA", str(folder / "ca.pem"), "-CAkey", str(folder / "ca.key"), "-set_serial", "2",
-            "-extfile", str(folder / "extensions.cnf"), "-extensions", "signer_ext",
-            "-out", str(folder / f"{stem}.pem"))
+# The harness's throwaway code-signing certificate, issued by its test CA.
+SIGNER = "/CN=" + servers.PUBLISHER
 
 
 def verify(program: Path, ca: Path) -> subprocess.CompletedProcess:
@@ -58,14 +35,8 @@ class SigningTest(unittest.TestCase):
         cls.original = cls.shipped.read_bytes()
         folder = tempfile.TemporaryDirectory(prefix="lumaroute-signing-")
         cls.addClassCleanup(folder.cleanup)
-        cls.keys = Path(folder.name) / "keys"
-        cls.keys.mkdir()
-        (cls.keys / "extensions.cnf").write_text(EXTENSIONS)
-        openssl("req", "-x509", "-new", "-newkey", "rsa:2048", "-nodes", "-sha256", "-days", "2",
-                "-subj", "/CN=Lumaroute Throwaway CA", "-config", str(cls.keys / "extensions.cnf"),
-                "-extensions", "ca_ext", "-keyout", str(cls.keys / "ca.key"), "-out", str(cls.keys / "ca.pem"))
-        make_signer(cls.keys, "signer", SIGNER)
-        cls.ca = cls.keys / "ca.pem"
+        cls.certs = servers.make_test_ca(Path(folder.name) / "keys")
+        cls.ca = cls.certs.ca_cert
         cls.work = Path(folder.name) / "work"
 
         # One signed copy serves every test that only reads the signature.
@@ -87,7 +58,7 @@ class SigningTest(unittest.TestCase):
         and a setting given as "" is left out."""
         env = {name: value for name, value in os.environ.items()
                if name not in ("CERT", "KEY", "PASS", "TIMESTAMP")}
-        settings = {"CERT": str(cls.keys / "signer.pem"), "KEY": str(cls.keys / "signer.key"), **settings}
+        settings = {"CERT": str(cls.certs.publisher_cert), "KEY": str(cls.certs.publisher_key), **settings}
         env.update({name: value for name, value in settings.items() if value})
         # A session of its own has no terminal, so a key that wants a passphrase it was not
         # given fails at once instead of asking for one.

@@ -128,23 +128,6 @@ TEST_F(SkinTest, ButtonDetachesWhenItsWindowIsDestroyed)
     EXPECT_EQ(button.m_hWnd, nullptr);
 }
 
-// As the focus moves between buttons the dialog manager restyles them as the default
-// push button or a plain one; a skinned button must stay owner-drawn, or it vanishes.
-TEST_F(SkinTest, BothButtonsStayOwnerDrawnWhateverStyleTheDialogManagerSets)
-{
-    COwnerDrawButton button;
-    CSelectStateButton box;
-    const HWND other = Child(L"BUTTON", BS_OWNERDRAW, kButtonId + 1, kSize, kSize);
-    ASSERT_TRUE(button.SubclassWindow(m_button));
-    ASSERT_TRUE(box.SubclassWindow(other));
-    for (const HWND window : {m_button, other}) {
-        for (const WPARAM style : {BS_DEFPUSHBUTTON, BS_PUSHBUTTON}) {
-            SendMessageW(window, BM_SETSTYLE, style, TRUE);
-            EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << style;
-        }
-    }
-}
-
 TEST_F(SkinTest, CheckBoxFlipsAtEachPressAndTheParentHearsTheNewValue)
 {
     CSelectStateButton box;
