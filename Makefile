@@ -11,6 +11,9 @@ WINDOWS    := $(BUILD)/windows
 WINDOWS64  := $(BUILD)/windows64
 NATIVE     := $(BUILD)/native
 WINE_ARCH  := $(BUILD)/wine-arch
+# Made when tools/deps.sh has found or installed every package; remade only when the
+# package list (the script) changes, so that a second `make` asks no package database.
+DEPS       := $(BUILD)/deps.stamp
 GENERATOR  := Ninja
 JOBS       ?= 2
 
@@ -20,21 +23,24 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps windows windows64 tested native test demo bench sign clean
+.PHONY: all deps skin windows windows64 tested native test demo bench sign clean
 
 all: windows
 
-deps:
-	@bash tools/deps.sh
+deps: $(DEPS)
 
-$(WINE_ARCH): deps
+$(DEPS): tools/deps.sh tools/runs_32bit.sh
+	@bash tools/deps.sh
+	@mkdir -p $(@D) && touch $@
+
+$(WINE_ARCH): $(DEPS)
 	@bash tools/wine_arch.sh $@
 
-$(WINDOWS)/build.ninja: | deps
+$(WINDOWS)/build.ninja: | $(DEPS)
 	cmake -S . -B $(WINDOWS) -G $(GENERATOR) \
 	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-i686.cmake) -DCMAKE_BUILD_TYPE=Release
 
-$(WINDOWS64)/build.ninja: | deps
+$(WINDOWS64)/build.ninja: | $(DEPS)
 	cmake -S . -B $(WINDOWS64) -G $(GENERATOR) \
 	  -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/mingw-x86_64.cmake) -DCMAKE_BUILD_TYPE=Release
 
@@ -43,17 +49,17 @@ $(NATIVE)/build.ninja: $(WINE_ARCH)
 	  -DLUMAROUTE_WINDOWS_BUILD=$(tested) -DLUMAROUTE_SHIPPED_EXE=$(WINDOWS)/LumarouteSetup.exe \
 	  -DLUMAROUTE_WINE_ARCH=$(wine_arch) -DLUMAROUTE_WINE_ROOT=$(wine_root)
 
-windows: deps $(WINDOWS)/build.ninja
+windows: $(DEPS) $(WINDOWS)/build.ninja
 	cmake --build $(WINDOWS)
 
-windows64: deps $(WINDOWS64)/build.ninja
+windows64: $(DEPS) $(WINDOWS64)/build.ninja
 	cmake --build $(WINDOWS64)
 
 # The build the tests run: the 32-bit one (made by `windows`) or the 64-bit one.
 tested: $(WINE_ARCH)
 	$(if $(fallback),@$(MAKE) --no-print-directory windows64)
 
-native: deps $(NATIVE)/build.ninja
+native: $(DEPS) $(NATIVE)/build.ninja
 	cmake --build $(NATIVE)
 
 test: windows tested native
@@ -71,6 +77,12 @@ bench: windows tested
 	cmake --build $(tested) --target bench_programs
 	LUMAROUTE_WINE_ARCH=$(wine_arch) /usr/bin/python3 bench/run_bench.py $(tested) $(BUILD)/bench \
 	  $(wine_root)/template $(BENCH_ARGS)
+
+# Draws the skin's pictures and the icon anew into res/ (tools/make_skin.py), with the
+# generator's own packages.
+skin:
+	@bash tools/deps.sh skin
+	python3 tools/make_skin.py
 
 # Signs the shipped program in place: make sign CERT=cert.pem KEY=key.pem [TIMESTAMP=url]
 # [PASS=passphrase]. Make hands variables given on its command line to the script in its
