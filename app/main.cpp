@@ -29,6 +29,16 @@ void RestrictDllSearch()
         SetDllDirectoryW(L"");
 }
 
+// Started from a Downloads folder, the program would have it as its current folder, and
+// whatever it starts would search there: the system folder is one nobody else can write.
+void LeaveLaunchFolder()
+{
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        SetCurrentDirectoryW(system);
+}
+
 int RunDialog(int showCommand)
 {
     CMessageLoop loop;
@@ -51,6 +61,7 @@ int RunDialog(int showCommand)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR /*commandLine: ignored*/, int showCommand)
 {
     RestrictDllSearch();
+    LeaveLaunchFolder();
     CoInitialize(nullptr);
 
     ULONG_PTR gdiplusToken = 0;

@@ -14,6 +14,7 @@ lumaroute_language_file(${LOOPBACK_LANGUAGE_FILE} "http://127.0.0.1:8080/")
 add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LOOPBACK_LANGUAGE_FILE})
 
 add_executable(native_tests
+  tests/native/app/folder_rules_test.cpp
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
   tests/native/download/error_rules_test.cpp

@@ -44,7 +44,7 @@ lumaroute_language_resource(res-bench ${LUMAROUTE_BENCH_SERVER})
 add_library(lumaroute_win STATIC
   app/app_module.cpp
   app/message_loop.cpp
-  app/secure_folder.cpp
+  app/own_folder.cpp
   app/shell_folder.cpp
   controls/accessible_control.cpp
   controls/down_progress_bar.cpp
@@ -57,6 +57,7 @@ add_library(lumaroute_win STATIC
   download/download_threads.cpp
   download/error_report.cpp
   download/held_file.cpp
+  download/installer_run.cpp
   download/publisher_check.cpp
   download/http_session.cpp
   download/winhttp_session.cpp

@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "app/secure_folder.h"
+#include "app/own_folder.h"
 #include "download/download_files.h"
 #include "download/download_state.h"
 #include "download/download_threads.h"
@@ -36,18 +36,30 @@ bool CMainDlg::OpenTempFile()
     }
     const std::wstring folder = WorkingFolder(g_downloadBase);
     const std::wstring path = TempFilePath(g_downloadBase, *stem);
-    // The folder lies in the all-users Documents folder: only administrators may
-    // change it from here on, and a link planted in its place is not written through.
-    const bool existed = GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!SecureFolder(folder, kAdminsOnlySddl)) {
-        PostError(GetLastError(), DOWN_ERR_SYSTEM);
-        return false;
+    // The folder lies in the all-users Documents folder, where anyone may have made one
+    // of that name first: it is the setup's own, or it is moved aside and made anew,
+    // and it is held from here until the installer has started from it. (A second
+    // request for the size, over the other interface, finds it held already.)
+    if (!m_handoff.workingFolder) {
+        OwnFolder working;
+        if (HoldOwnFolder(folder, FolderKind::Working, working) != OwnFolderOutcome::Held) {
+            PostError(GetLastError(), DOWN_ERR_SYSTEM);
+            return false;
+        }
+        m_handoff.workingFolder = std::move(working.held);
+        m_workingFolderIdentity = working.identity;
     }
-    if (existed && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str()))
+    // A folder of the setup's own may hold what an earlier run left behind.
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(path.c_str()))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
     // A new file only: whatever stands there now was put there after the stale one went.
     g_tempFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_tempFile == INVALID_HANDLE_VALUE) {
+        PostError(GetLastError(), DOWN_ERR_SYSTEM);
+        return false;
+    }
+    // What the hand-off will run must be this very file.
+    if (!ReadFileIdentity(g_tempFile, m_handoff.download)) {
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
         return false;
     }
@@ -88,7 +100,7 @@ void CMainDlg::StartSegmentWriter(DownSegment& segment)
 
 void CMainDlg::StartHandoff()
 {
-    if (!m_workers.Start(HandoffThread, nullptr))
+    if (!m_workers.Start(HandoffThread, &m_handoff))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
 
@@ -132,4 +144,14 @@ void CMainDlg::DiscardTempFile()
     // Half a download is of no use to anyone, and must not lie about in a folder that
     // every user of the machine can read.
     DeleteFileW(m_tempPath.c_str());
+}
+
+void CMainDlg::RemoveWorkingFolder()
+{
+    m_handoff.workingFolder.reset();
+    // Only the folder this run made, and only once its files are gone: the next run
+    // makes it anew, so that a folder found there was made by someone else.
+    if (m_workingFolderIdentity)
+        RemoveOwnFolderIfEmpty(WorkingFolder(g_downloadBase), *m_workingFolderIdentity);
+    m_workingFolderIdentity.reset();
 }

@@ -11,6 +11,7 @@
 #include "download/download_files.h"
 #include "download/download_state.h"
 #include "download/held_file.h"
+#include "download/installer_run.h"
 #include "download/http_session.h"
 #include "download/http_timeout.h"
 #include "download/notifications.h"
@@ -121,43 +122,7 @@ void RunWriter(const DownSegment& segment)
     PostToDialog(WM_DOWN_SEGMENT_WRITTEN, 0, segment.index);
 }
 
-// Runs the installer, held until its process exists, and waits for it; its exit
-// code, or nothing when the program began to end meanwhile (then the installer is
-// not started, or left to finish alone).
-std::optional<DWORD> RunInstaller(const std::wstring& installer, UniqueHandle& held)
-{
-    std::wstring commandLine = InstallerCommandLine(g_strInstallPath);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(installer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        nullptr, &startup, &process)) {
-        PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
-        return std::nullopt;
-    }
-    const UniqueHandle thread(process.hThread);
-    const UniqueHandle installerProcess(process.hProcess);
-    // Suspended, it has run nothing yet: a program that is ending does not start it.
-    const HANDLE stop = Workers().StopEvent();
-    if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
-        TerminateProcess(installerProcess.get(), ERROR_OPERATION_ABORTED);
-        return std::nullopt;
-    }
-    // The process runs from its mapped image now; the file can go once it has exited.
-    held.reset();
-    ResumeThread(thread.get());
-    const HANDLE waits[] = {installerProcess.get(), stop};
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
-        return std::nullopt;
-    DWORD exitCode = 0;
-    if (!GetExitCodeProcess(installerProcess.get(), &exitCode)) {
-        PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
-        return std::nullopt;
-    }
-    return exitCode;
-}
-
-void RunHandoff()
+void RunHandoff(HandoffTicket& ticket)
 {
     const std::wstring url = LoadLangString(L"STR_DOWN_URL");
     const auto stem = DownloadStem(url);
@@ -169,6 +134,9 @@ void RunHandoff()
     UniqueHandle held = HoldFile(TempFilePath(g_downloadBase, *stem));
     if (!held)
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
+    // The file the writer made, not one put in its place after the writer let go.
+    if (const DWORD error = CheckHeldFileIdentity(held.get(), ticket.download))
+        return PostToDialog(WM_DOWN_ERROR, error, DOWN_ERR_SYSTEM);
     if (GetFileAttributesW(installer->c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(installer->c_str()))
         return PostToDialog(WM_DOWN_ERROR, GetLastError(), DOWN_ERR_SYSTEM);
     if (!RenameHeldFile(held.get(), *installer))
@@ -183,13 +151,21 @@ void RunHandoff()
     }
     PostToDialog(WM_DOWN_PROGRESS, 90, 0);
 
-    const auto exitCode = RunInstaller(*installer, held);
-    if (!exitCode)
+    // Once its process exists, the file and the folder need no holding: the process
+    // runs from its mapped image, which nobody can change.
+    const InstallerRun run = RunInstaller(*installer, InstallerCommandLine(g_strInstallPath),
+                                          WorkingFolder(g_downloadBase), Workers().StopEvent(), [&] {
+                                              held.reset();
+                                              ticket.workingFolder.reset();
+                                          });
+    if (run.outcome == InstallerRun::Outcome::Stopped)
         return;
+    if (run.outcome == InstallerRun::Outcome::Failed)
+        return PostToDialog(WM_DOWN_ERROR, run.code, DOWN_ERR_SYSTEM);
     // The installer has done its work either way and is not kept.
-    if (!InstallerSucceeded(*exitCode)) {
+    if (!InstallerSucceeded(run.code)) {
         DeleteFileW(installer->c_str());
-        return PostToDialog(WM_DOWN_ERROR, *exitCode, DOWN_ERR_SYSTEM);
+        return PostToDialog(WM_DOWN_ERROR, run.code, DOWN_ERR_SYSTEM);
     }
     PostToDialog(WM_DOWN_PROGRESS, 100, 0);
     DeleteFileW(installer->c_str());
@@ -218,7 +194,7 @@ unsigned __stdcall SegmentWriterThread(void* argument)
     return RunWorker([argument] { RunWriter(*static_cast<const DownSegment*>(argument)); });
 }
 
-unsigned __stdcall HandoffThread(void*)
+unsigned __stdcall HandoffThread(void* argument)
 {
-    return RunWorker(RunHandoff);
+    return RunWorker([argument] { RunHandoff(*static_cast<HandoffTicket*>(argument)); });
 }

@@ -5,6 +5,16 @@
 
 #include <windows.h>
 
+#include "app/file_identity.h"
+#include "app/handles.h"
+
+// What the hand-off takes over from the dialog: the working folder, held from its
+// creation until the installer's process exists, and which file the writer made.
+struct HandoffTicket {
+    UniqueHandle workingFolder;
+    FileIdentity download{};
+};
+
 // Asks the server for the installer's size: WM_DOWN_SIZE or WM_DOWN_ERROR (kind 41).
 unsigned __stdcall SizeProbeThread(void* unused);
 // Fetches the missing bytes of one DownSegment: WM_DOWN_PROGRESS per read, then
@@ -13,10 +23,11 @@ unsigned __stdcall SegmentThread(void* segment);
 // Appends one DownSegment to the temporary file and flushes it: WM_DOWN_SEGMENT_WRITTEN
 // or WM_DOWN_ERROR (kind 42).
 unsigned __stdcall SegmentWriterThread(void* segment);
-// Renames the download to the installer, runs it and waits, deletes it:
-// WM_DOWN_PROGRESS 90 and 100, then WM_DOWN_FINISHED; or WM_DOWN_ERROR, also when
+// Takes the HandoffTicket, checks that the finished download is the file the writer
+// made, renames it to the installer, runs it in the working folder and waits, deletes
+// it: WM_DOWN_PROGRESS 90 and 100, then WM_DOWN_FINISHED; or WM_DOWN_ERROR, also when
 // the installer reports failure with its exit code (kind 42, that code).
-unsigned __stdcall HandoffThread(void* unused);
+unsigned __stdcall HandoffThread(void* ticket);
 
 // Posts a notification to the main dialog.
 void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,7 @@
 #include "download/held_file.h"
 
+#include "app/own_folder.h"
+
 #include <cstring>
 #include <vector>
 
@@ -28,4 +30,12 @@ bool DeleteHeldFile(HANDLE file)
     FILE_DISPOSITION_INFO info{};
     info.DeleteFile = TRUE;
     return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof(info)) != FALSE;
+}
+
+DWORD CheckHeldFileIdentity(HANDLE file, const FileIdentity& made)
+{
+    FileIdentity identity{};
+    if (!ReadFileIdentity(file, identity))
+        return GetLastError();
+    return identity == made ? ERROR_SUCCESS : ERROR_FILE_INVALID;
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/file_identity.h"
 #include "app/handles.h"
 
 // Opens `path` for reading and for renaming, sharing only reading: while the handle
@@ -19,3 +20,7 @@ bool RenameHeldFile(HANDLE file, const std::wstring& newPath);
 // Marks the held file for deletion: it goes when the handle is closed, and nobody can
 // open it in between. False on failure, with the last error set.
 bool DeleteHeldFile(HANDLE file);
+
+// 0 when the held file is `made` (the file the writer created), ERROR_FILE_INVALID when
+// it is another one put in its place, or the error that kept it from being read.
+DWORD CheckHeldFileIdentity(HANDLE file, const FileIdentity& made);

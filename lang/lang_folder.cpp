@@ -1,5 +1,7 @@
 #include "lang/lang_folder.h"
 
+#include <cwctype>
+
 std::wstring ExecutableBaseName(std::wstring_view modulePath)
 {
     const auto nameStart = modulePath.find_last_of(L"\\/:");
@@ -29,4 +31,28 @@ std::wstring ComposeLanguageFilePath(std::wstring_view folder)
 bool FitsMaxPath(std::wstring_view path)
 {
     return path.size() < kMaxPath;
+}
+
+bool IsPlainFolderName(std::wstring_view baseName)
+{
+    if (baseName.empty() || baseName == L"." || baseName == L"..")
+        return false;
+    const wchar_t last = baseName.back();
+    return last != L'.' && last != L' ';
+}
+
+bool IsProgramOwnedKey(std::wstring_view key)
+{
+    static constexpr std::wstring_view kOwned[] = {L"STR_DOWN_URL", L"STR_LICENCE_URL", L"STR_COMPANY_NAME",
+                                                   L"STR_PROJECT_NAME", L"STR_PROCESS_NAME"};
+    for (const std::wstring_view owned : kOwned) {
+        if (owned.size() != key.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; same && i < key.size(); ++i)
+            same = std::towupper(key[i]) == owned[i];
+        if (same)
+            return true;
+    }
+    return false;
 }

@@ -10,7 +10,7 @@
 
 
 #include "app/handles.h"
-#include "app/secure_folder.h"
+#include "app/own_folder.h"
 #include "app/shell_folder.h"
 #include "lang/ini_text.h"
 #include "lang/lang_folder.h"
@@ -21,9 +21,9 @@ bool g_languageInMemory = false;
 
 namespace {
 
-// Administrators and SYSTEM may change the data folder and the language file; users
-// may read them.
-constexpr const wchar_t* kDataFolderSddl = kAdminsUsersReadSddl;
+// Only Administrators and SYSTEM may use the data folder and the language file:
+// nothing unelevated needs them, and a reader could keep others from reading.
+constexpr const wchar_t* kDataFolderSddl = kAdminsOnlySddl;
 
 // The embedded English file's bytes; false when the resource cannot be had.
 bool EmbeddedLanguageFile(const void*& bytes, DWORD& size)
@@ -38,23 +38,40 @@ bool EmbeddedLanguageFile(const void*& bytes, DWORD& size)
     return bytes != nullptr;
 }
 
-// The data folder and the maker's folder above it, both made and kept so that no
-// other user can change them.
-bool SecureLanguageFolder(const std::wstring& folder)
+// Holds the maker's folder and the data folder below it, both the setup's own, for as
+// long as `write` runs; false where either is someone else's or cannot be had.
+template <class Write>
+bool WithLanguageFolder(const std::wstring& folder, Write write)
 {
     const auto slash = folder.rfind(L'\\');
-    return slash != std::wstring::npos && SecureFolder(folder.substr(0, slash), kDataFolderSddl) &&
-           SecureFolder(folder, kDataFolderSddl);
+    if (slash == std::wstring::npos)
+        return false;
+    OwnFolder maker, data;
+    return HoldOwnFolder(folder.substr(0, slash), FolderKind::Data, maker) == OwnFolderOutcome::Held &&
+           HoldOwnFolder(folder, FolderKind::Data, data) == OwnFolderOutcome::Held && write();
+}
+
+std::wstring ModuleBaseName()
+{
+    wchar_t modulePath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
+    return ExecutableBaseName(PathFindFileNameW(modulePath));
+}
+
+std::wstring EmbeddedLookup(const std::wstring& key)
+{
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    if (!EmbeddedLanguageFile(bytes, size))
+        return {};
+    return LookupIniValue(DecodeUtf16Le(static_cast<const unsigned char*>(bytes), size), L"LANSTR", key);
 }
 
 }  // namespace
 
 std::wstring GetLanguageFolder()
 {
-    const std::wstring commonAppData = GetShellFolderPath(CSIDL_COMMON_APPDATA);
-    wchar_t modulePath[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
-    return ComposeLanguageFolder(commonAppData, ExecutableBaseName(PathFindFileNameW(modulePath)));
+    return ComposeLanguageFolder(GetShellFolderPath(CSIDL_COMMON_APPDATA), ModuleBaseName());
 }
 
 bool WriteLanguageFile(const std::wstring& path, const void* bytes, unsigned long size)
@@ -102,15 +119,21 @@ void ExtractDefaultLanguageFile()
     if (!EmbeddedLanguageFile(bytes, size))
         return;
 
+    // A name such as "...exe" or "setup .exe" would name a folder that is not one of
+    // its own ("..", or the folder of "setup"): such a program writes nothing.
+    if (!IsPlainFolderName(ModuleBaseName())) {
+        g_languageInMemory = true;
+        return;
+    }
     const std::wstring folder = GetLanguageFolder();
     const std::wstring path = ComposeLanguageFilePath(folder);
     // A language file whose path is too long could not be read either: then nothing
     // is created, and every text is empty.
     if (!FitsMaxPath(path))
         return;
-    // The file carries the download address. Where it cannot be kept out of other
-    // users' reach, the texts come from the program's own copy instead.
-    g_languageInMemory = !SecureLanguageFolder(folder) || !WriteLanguageFile(path, bytes, size);
+    // Where the folders are not the setup's own, nothing in them is written or read:
+    // the texts come from the program's own copy instead.
+    g_languageInMemory = !WithLanguageFolder(folder, [&] { return WriteLanguageFile(path, bytes, size); });
 }
 
 void SelectLanguageFile()
@@ -120,13 +143,9 @@ void SelectLanguageFile()
 
 std::wstring LoadLangString(const std::wstring& key)
 {
-    if (g_languageInMemory) {
-        const void* bytes = nullptr;
-        DWORD size = 0;
-        if (!EmbeddedLanguageFile(bytes, size))
-            return {};
-        return LookupIniValue(DecodeUtf16Le(static_cast<const unsigned char*>(bytes), size), L"LANSTR", key);
-    }
+    // What is fetched, opened and started never depends on a file on disk.
+    if (g_languageInMemory || IsProgramOwnedKey(key))
+        return EmbeddedLookup(key);
     if (g_languageFilePath.empty() || !FitsMaxPath(g_languageFilePath))
         return {};
     wchar_t buffer[256] = {};

@@ -13,9 +13,9 @@ extern bool g_languageInMemory;
 // Common application data folder + "\BrinmarkDown\" + the executable's base name.
 std::wstring GetLanguageFolder();
 
-// Writes the embedded English file into the data folder, replacing any earlier copy;
-// the folders are made (or kept) writable by administrators only, a link is never
-// written through, and where that cannot be had the texts come from memory.
+// Writes the embedded English file into the data folder, replacing any earlier copy,
+// where that folder and the maker's folder above it are the setup's own (made by it,
+// for administrators only); elsewhere nothing is written and the texts come from memory.
 void ExtractDefaultLanguageFile();
 
 // Makes "English.ini" in the data folder the file every lookup reads.
@@ -23,10 +23,11 @@ void SelectLanguageFile();
 
 // The value of `key` in section LANSTR of the current language file, read afresh at
 // every call (at most 255 characters); empty when the file, section or key is missing.
+// The texts that decide what is fetched, opened or started always come from the
+// program's own copy.
 std::wstring LoadLangString(const std::wstring& key);
 
-// Writes `size` bytes to `path` as a new file readable by users and writable by
-// administrators, put in place of whatever had that name (a link included, never
-// what it points to). False when the path is too long for the platform or the file cannot
-// be made or fully written.
+// Writes `size` bytes to `path` as a new file for administrators only, put in place of
+// whatever had that name (a link included, never what it points to). False when the
+// path is too long for the platform or the file cannot be made or fully written.
 bool WriteLanguageFile(const std::wstring& path, const void* bytes, unsigned long size);

@@ -178,6 +178,7 @@ void CMainDlg::CloseAndQuit(int exitCode)
         TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
     }
     DiscardTempFile();
+    RemoveWorkingFolder();
     PostQuitMessage(exitCode);
 }
 

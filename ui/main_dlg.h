@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 #include "app/handles.h"
@@ -15,6 +16,7 @@
 #include "controls/png_image.h"
 #include "controls/select_state_button.h"
 #include "download/download_engine.h"
+#include "download/download_threads.h"
 #include "download/error_report.h"
 #include "download/notifications.h"
 #include "download/worker_threads.h"
@@ -149,6 +151,9 @@ private:
     bool OpenTempFile();
     // Closes and deletes a download that never reached the installer.
     void DiscardTempFile();
+    // Lets go of the working folder and removes it if it is the one this run made and
+    // nothing is left in it.
+    void RemoveWorkingFolder();
 
     // What the engine decides, done with threads and messages.
     void StartSegmentWorker(DownSegment& segment) override;
@@ -193,6 +198,9 @@ private:
 
     DownloadEngine m_engine{*this, g_errorShown};
     std::wstring m_tempPath;
+    // Taken over by the hand-off's thread once it starts.
+    HandoffTicket m_handoff;
+    std::optional<FileIdentity> m_workingFolderIdentity;
     HWND m_notifyWindow = nullptr;
     // After the engine: the workers end before the buffers they fill go.
     WorkerThreads m_workers;

@@ -2,9 +2,9 @@
 // the end-to-end tests and served by their download server.
 //
 // Run with "/verysilent" it is the installer: it writes C:\stub-records\installer.txt
-// (its command line, its own path and the SHA-256 of its own file, so the test can
-// tell that what ran is exactly what the server sent), then installs "the product":
-// a copy of itself as <path>\Brinmark\Brinmark Lumaroute\Lumaroute.exe, and the folder
+// (its command line, its own path, the SHA-256 of its own file, so the test can tell
+// that what ran is exactly what the server sent, and its current folder), then
+// installs "the product": a copy of itself as <path>\Brinmark\Brinmark Lumaroute\Lumaroute.exe, and the folder
 // <path>\Brinmark\Lumaroute.
 //
 // While C:\stub-records\hold exists the installer waits before it ends (at most two
@@ -139,7 +139,10 @@ int wmain()
         return 0;
     }
 
-    Record(L"installer.txt", L"command=" + commandLine + L"\nself=" + self + L"\nhash=" + HashOfFile(self) + L"\n");
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    Record(L"installer.txt", L"command=" + commandLine + L"\nself=" + self + L"\nhash=" + HashOfFile(self) +
+                                 L"\ncurrent=" + current + L"\n");
 
     const std::wstring root = InstallFolder(commandLine);
     const std::wstring company = root + L"\\Brinmark";

@@ -47,4 +47,22 @@ TEST(LangFolderTest, PathsOfMaxPathCharactersOrMoreDoNotFit)
     EXPECT_FALSE(FitsMaxPath(ComposeLanguageFilePath(folder)));
 }
 
+TEST(LangFolderTest, OnlyAPlainNameHasADataFolder)
+{
+    for (const wchar_t* name : {L"setup", L"my.setup", L"Lumaroute Setup", L"a"})
+        EXPECT_TRUE(IsPlainFolderName(name)) << std::wstring(name).size();
+    // "...exe", "..exe", ".exe", "setup..exe", "setup .exe"
+    for (const wchar_t* name : {L"..", L".", L"", L"setup.", L"setup "})
+        EXPECT_FALSE(IsPlainFolderName(name)) << std::wstring(name).size();
+}
+
+TEST(LangFolderTest, TheTextsThatDecideWhatRunsComeFromTheProgramWhateverTheirCase)
+{
+    for (const wchar_t* key : {L"STR_DOWN_URL", L"str_licence_url", L"Str_Company_Name", L"STR_PROJECT_NAME",
+                               L"STR_PROCESS_NAME"})
+        EXPECT_TRUE(IsProgramOwnedKey(key)) << std::wstring(key).size();
+    for (const wchar_t* key : {L"STR_SOFT_TIP", L"STR_DOWN_URLX", L"STR_DOWN_UR", L""})
+        EXPECT_FALSE(IsProgramOwnedKey(key)) << std::wstring(key).size();
+}
+
 }  // namespace

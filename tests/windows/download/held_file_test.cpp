@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/own_folder.h"
 #include "download/held_file.h"
 
 namespace {
@@ -74,6 +75,21 @@ TEST_F(HeldFileTest, ARenameNeverReplacesAFileOfTheNewName)
     ASSERT_TRUE(held);
     EXPECT_FALSE(RenameHeldFile(held.get(), installer));
     EXPECT_NE(GetFileAttributesW(download.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(HeldFileTest, AFilePutInTheDownloadsPlaceIsNotTheOneTheWriterMade)
+{
+    FileIdentity made{};
+    {
+        const UniqueHandle writer(CreateFileW(download.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(ReadFileIdentity(writer.get(), made));
+    }
+    EXPECT_EQ(CheckHeldFileIdentity(HoldFile(download).get(), made), static_cast<DWORD>(ERROR_SUCCESS));
+
+    // Between the writer's close and the hold, the file was swapped for another.
+    ASSERT_TRUE(MoveFileW(download.c_str(), installer.c_str()));
+    Write(download, "the installer");
+    EXPECT_EQ(CheckHeldFileIdentity(HoldFile(download).get(), made), static_cast<DWORD>(ERROR_FILE_INVALID));
 }
 
 }  // namespace
