@@ -69,6 +69,7 @@ class InstallTest(InstallationTestCase):
 
         self.installer.click(window, *LAUNCH)
         self.assertEqual(self.installer.wait_exit(), 1000)
+        self.assertFalse(working.exists(), "the empty working folder goes with the setup")
         product = wait_for(lambda: (self.records / "product.txt").exists() and
                            (self.records / "product.txt").read_text(encoding="utf-8-sig"), 30, "the product")
         self.assertEqual(product, self.default_folder() + r"\Brinmark\Lumaroute")

@@ -16,6 +16,10 @@ def signed_code(value: int) -> str:
     return str(value - (1 << 32) if value & 0x80000000 else value)
 
 
+ERROR_REPARSE_POINT_ENCOUNTERED = 4395
+# A language file that would send the download elsewhere and rename a label.
+PLANTED_LANGUAGE = "[LANSTR]\nSTR_DOWN_URL=https://localhost:1/trial/lumaroute.exe\nSTR_INSTALL_PATH=Planted\n"
+
 TRUST_E_NOSIGNATURE, TRUST_E_BAD_DIGEST = 0x800B0100, 0x80096010
 CERT_E_CN_NO_MATCH, CERT_E_UNTRUSTEDROOT, CERT_E_CHAINING = 0x800B010F, 0x800B0109, 0x800B010A
 
@@ -43,70 +47,91 @@ class TrustTest(InstallationTestCase):
         victim = self.prefix / "drive_c" / "elsewhere"
         victim.mkdir()
         (victim / "theirs.txt").write_text("untouched")
-        working = self.installer.prefix_path(self.installer.shell_folder(0x2E) + r"\Quorvex")
+        working = self.working_folder()
         working.parent.mkdir(parents=True, exist_ok=True)
         working.symlink_to(victim, target_is_directory=True)
 
-        window = self.start()
-        self.tick_and_install(window)
-        # Windows removes the link and installs into a real folder of its own. Wine
-        # cannot remove a link to a folder that holds something (it looks through the
-        # link), so there the installer refuses with a system error instead.
-        def outcome():
-            for w in self.installer.windows():
-                if w["visible"] and w["title"]:
-                    return ("box", w)
-                if w["visible"] and any(c["id"] == 1015 and c["visible"] for c in w["controls"]):
-                    return ("finished", w)
-            return None
-        what, shown = wait_for(outcome, 120, "an error box or the finished layout")
-        if what == "box":
-            self.assertTrue(any(t.startswith("System error : ") for t in shown["texts"]), shown["texts"])
-            self.installer.key("Return")
-            self.assertEqual(self.installer.wait_exit(timeout=40), 1000)
-            self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
-        else:
-            self.assertFalse(working.is_symlink(), "the link made way for a real folder")
+        # On Windows the link itself is moved aside and a folder of the setup's own made.
+        # Wine opens what a link points to even when asked for the link itself, so there
+        # the setup touches neither and stops with a system error.
+        self.start_and_expect_one_error_box(f"System error : {ERROR_REPARSE_POINT_ENCOUNTERED}")
+        self.assertTrue(working.is_symlink(), "the link is left as it is")
         self.assertEqual(sorted(p.name for p in victim.iterdir()), ["theirs.txt"], "nothing written through")
         self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
 
-
-    # --- the language file, which carries the download address -------------------------
+    # --- folders someone else made first, and the language file ------------------------
     def data_folder(self):
         return self.installer.prefix_path(self.installer.shell_folder(0x23) + r"\BrinmarkDown\LumarouteSetup-e2e")
 
-    def test_a_language_file_planted_as_a_link_is_replaced_not_written_through(self):
-        theirs = self.prefix / "drive_c" / "theirs.ini"
-        theirs.write_text("[LANSTR]\nSTR_INSTALL_PATH=Planted\n")
-        language = self.data_folder() / "English.ini"
-        language.parent.mkdir(parents=True, exist_ok=True)
-        language.symlink_to(theirs)
+    def test_folders_someone_else_made_first_steer_nothing_and_lose_nothing(self):
+        self.serve_with_nginx()
+        # Their data folder, whose language file would send the download elsewhere and
+        # rename a label, and a link in it that points at a file of theirs.
+        data = self.data_folder()
+        data.mkdir(parents=True)
+        (data / "English.ini").write_text(PLANTED_LANGUAGE, encoding="utf-16")
+        theirs_ini = self.prefix / "drive_c" / "theirs.ini"
+        theirs_ini.write_text("theirs")
+        (data / "~link.new").symlink_to(theirs_ini)
+        # Their working folder, with a file of theirs in it.
+        working = self.working_folder()
+        working.mkdir(parents=True)
+        (working / "theirs.txt").write_text("theirs")
 
         window = self.start()
         self.assertEqual(self.installer.control(window, 1012)["text"], "Installation Path:")
-        self.assertEqual(theirs.read_text(), "[LANSTR]\nSTR_INSTALL_PATH=Planted\n", "their file is untouched")
-        self.assertFalse(language.is_symlink(), "a file of the installer's own took the link's place")
+        self.tick_and_install(window)
+        self.wait_finished()
+        record = self.installer_record()
+        self.assertEqual(record["hash"], content_hash(self.installer_bytes), "the real installer, from the real address")
+        self.assertEqual(record["current"].lower(), (self.installer.shell_folder(0x2E) + r"\Quorvex").lower(),
+                         "it ran in the working folder, not in the folder the setup was started from")
+
+        self.assertEqual(sorted(p.name for p in data.iterdir()), ["English.ini", "~link.new"], "their folder is untouched")
+        self.assertEqual((data / "English.ini").read_text(encoding="utf-16"), PLANTED_LANGUAGE)
+        self.assertEqual(theirs_ini.read_text(), "theirs")
+        self.assertEqual(list(working.iterdir()), [], "theirs is no longer in the working folder the setup used")
+        aside = list(working.parent.glob("Quorvex.*.aside"))
+        self.assertEqual(len(aside), 1, "it was moved aside")
+        self.assertEqual([(p.name, p.read_text()) for p in aside[0].iterdir()], [("theirs.txt", "theirs")])
+
+    def test_a_language_file_changed_while_the_window_is_open_does_not_change_what_is_fetched(self):
+        self.serve_with_nginx()
+        window = self.start()
+        language = self.data_folder() / "English.ini"
+        self.assertTrue(language.exists(), "the setup made its data folder and wrote the file")
+        # Wine enforces no access list; on Windows only administrators could do this.
+        language.write_text(PLANTED_LANGUAGE, encoding="utf-16")
+        self.tick_and_install(window)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
+
+    def test_a_program_named_dot_dot_dot_exe_writes_nothing_into_program_data(self):
+        program_data = self.installer.prefix_path(self.installer.shell_folder(0x23))
+        before = sorted(program_data.rglob("*"))
+        window = self.start(self.copy_program("...exe"))
+        # Its data folder would be "BrinmarkDown\..", the application-data folder itself.
+        self.assertEqual(self.installer.control(window, 1012)["text"], "Installation Path:", "texts from the program")
+        self.assertEqual(sorted(program_data.rglob("*")), before)
 
     def test_a_data_folder_planted_as_a_link_is_not_read_or_written(self):
         self.serve_with_nginx()
         # Their folder holds a language file that would send the download elsewhere.
         victim = self.prefix / "drive_c" / "their-data"
         victim.mkdir()
-        planted = "[LANSTR]\nSTR_DOWN_URL=https://localhost:1/trial/lumaroute.exe\n"
-        (victim / "English.ini").write_text(planted)
+        (victim / "English.ini").write_text(PLANTED_LANGUAGE, encoding="utf-16")
         folder = self.data_folder()
         folder.parent.mkdir(parents=True, exist_ok=True)
         folder.symlink_to(victim, target_is_directory=True)
 
-        # Windows removes the link and writes a real folder; Wine cannot remove a link to
-        # a folder that holds something, so there the texts come from the program's own
-        # copy. Either way the installation fetches from the real address.
+        # Wine opens what a link points to even when asked for the link itself; either
+        # way the link is left alone and the texts come from the program's own copy.
         window = self.start()
         self.tick_and_install(window)
         self.wait_finished()
         self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
         self.assertEqual([p.name for p in victim.iterdir()], ["English.ini"])
-        self.assertEqual((victim / "English.ini").read_text(), planted, "their folder is untouched")
+        self.assertEqual((victim / "English.ini").read_text(encoding="utf-16"), PLANTED_LANGUAGE, "untouched")
 
     # --- the product installer's publisher -------------------------------------------
     def test_an_installer_its_publisher_did_not_sign_is_never_run(self):
@@ -132,7 +157,7 @@ class TrustTest(InstallationTestCase):
                 shown = next(t for t in box["texts"] if t.startswith("System error : "))
                 self.assertIn(shown.removeprefix("System error : "), [signed_code(c) for c in codes])
                 self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
-                self.assertEqual(list(self.working_folder().iterdir()), [], "and nothing kept")
+                self.assertFalse(self.working_folder().exists(), "and nothing kept")
 
 
 if __name__ == "__main__":
