@@ -73,9 +73,8 @@ class FaultTest(InstallationTestCase):
             self.assertEqual(attempts[-1].outcome, "complete")
 
     def test_after_wininet_gives_up_the_probe_the_installation_completes_over_winhttp(self):
-        # Over WinINet the first probe stalls and the next 41 get 503: the switch. Over
-        # WinHTTP one range stalls once. Each stall is given up after the program's own
-        # time-out, well before the 30 s the two interfaces wait by default.
+        # Over WinINet the first probe stalls and the next 41 get 503: the switch. Over WinHTTP one range
+        # stalls. Each stall ends at the program's own time-out, well before the interfaces' 30 s default.
         stall, stalled_end = Stall(HTTP_TIMEOUT_SECONDS * 4), None
 
         def plan(request):

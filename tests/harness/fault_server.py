@@ -5,7 +5,7 @@ lie about ranges or change the file under it.
 Every request is logged as a `Request`. Before it is answered, a plan (a function of
 that request) may pick a fault to answer it with instead of the right answer:
 
-    plan = combine(first_attempts(Cut(1000), n=2), first_attempts(Status(503), kind="probe"))
+    plan = combine(always(Cut(1000)), always(Status(503), kind="probe"))
     with FaultServer(path, cert=certs.server_cert, key=certs.server_key, plan=plan) as server:
         ... run the client against server.port ...
         server.ranges(), server.probes(), server.max_overlap()
@@ -159,13 +159,6 @@ def _kind(kind: str) -> bool:
     if kind not in ("range", "probe"):
         raise ValueError(f"kind is 'range' or 'probe', not {kind!r}")
     return kind == "range"
-
-
-def first_attempts(fault, n: int = 1, kind: str = "range"):
-    """A plan: `fault` for the first `n` attempts of every range (or of the probe)."""
-    ranges = _kind(kind)
-    return lambda request: (fault if (request.range is not None) == ranges and request.attempt < n
-                            else None)
 
 
 def always(fault, kind: str = "range"):

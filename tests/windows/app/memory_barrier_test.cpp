@@ -15,32 +15,24 @@
 
 namespace {
 
-constexpr UINT kRunOut = WM_APP + 7;  // its handler runs out of memory
-constexpr UINT kReport = WM_APP + 8;
+constexpr UINT kRunOut = WM_APP + 7, kReport = WM_APP + 8;
 
-LRESULT RunOut(UINT, WPARAM, LPARAM, BOOL&)
-{
-    throw std::bad_alloc();
-}
-
-struct Control : CWindowImpl {
-    BEGIN_MSG_MAP(Control)
-        MESSAGE_HANDLER(kRunOut, RunOut)
-    END_MSG_MAP()
+template <class Base>
+struct RunsOutAtRunOut : Base {
+    BOOL ProcessWindowMessage(HWND, UINT uMsg, WPARAM, LPARAM, LRESULT&) override
+    {
+        if (uMsg == kRunOut)
+            throw std::bad_alloc();
+        return FALSE;
+    }
+};
+struct Dialog : RunsOutAtRunOut<CDialogImplBase> {
+    HWND Create() { return CreateFromTemplate(GetModuleHandleW(nullptr), IDD_MAINDLG, nullptr); }
 };
 
-struct Dialog : CDialogImpl<Dialog> {
-    enum { IDD = IDD_MAINDLG };
-    BEGIN_MSG_MAP(Dialog)
-        MESSAGE_HANDLER(kRunOut, RunOut)
-    END_MSG_MAP()
-};
-
-// Runs out in the loop's filter (at kRunOut) and at its first idle moment; ends the
-// loop at the second report, or at a time-out.
+// Runs out in the loop's filter at kRunOut and when idle; quits at the second report or a time-out.
 struct RunsOutInTheLoop : CMessageFilter, CIdleHandler {
     int reports = 0;
-    bool idled = false;
     BOOL PreTranslateMessage(MSG* msg) override
     {
         if (msg->message == kRunOut)
@@ -49,42 +41,29 @@ struct RunsOutInTheLoop : CMessageFilter, CIdleHandler {
             PostQuitMessage(reports);
         return msg->message == kReport;
     }
-    BOOL OnIdle() override
-    {
-        if (idled)
-            return FALSE;
-        idled = true;
-        throw std::bad_alloc();
-    }
+    BOOL OnIdle() override { throw std::bad_alloc(); }
 };
 
-int TakeReports(HWND target)
+bool Reported(HWND target)
 {
     MSG msg{};
-    int count = 0;
-    while (PeekMessageW(&msg, target, kReport, kReport, PM_REMOVE))
-        count += msg.wParam == ERROR_NOT_ENOUGH_MEMORY && msg.lParam == 42;
-    return count;
+    return PeekMessageW(&msg, target, kReport, kReport, PM_REMOVE);
 }
 
 TEST(MemoryBarrierTest, RunningOutInAWindowDialogOrLoopHandlerIsReportedAndTheCallReturns)
 {
     const HWND target = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetOutOfMemoryReport(target, kReport, ERROR_NOT_ENOUGH_MEMORY, 42);
-
-    Control control;
+    RunsOutAtRunOut<CWindowImpl> control;
     ASSERT_TRUE(control.SubclassWindow(CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)));
-    SendMessageW(control.m_hWnd, kRunOut, 0, 0);
-    EXPECT_EQ(TakeReports(target), 1) << "window procedure";
-    DestroyWindow(control.m_hWnd);
-
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
     Dialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr, GetModuleHandleW(nullptr)));
-    SendMessageW(dialog.m_hWnd, kRunOut, 0, 0);
-    EXPECT_EQ(TakeReports(target), 1) << "dialog procedure";
-    DestroyWindow(dialog.m_hWnd);
+    ASSERT_TRUE(InitCommonControlsEx(&classes) && dialog.Create());
+    for (const HWND window : {control.m_hWnd, dialog.m_hWnd}) {
+        SendMessageW(window, kRunOut, 0, 0);
+        EXPECT_TRUE(Reported(target)) << (window == dialog.m_hWnd ? "dialog" : "window") << " procedure";
+        DestroyWindow(window);
+    }
 
     CMessageLoop loop;
     RunsOutInTheLoop handler;
