@@ -8,10 +8,12 @@
 // The library raises its errors through the std::__throw_* functions, all defined in
 // one object that also builds every standard exception with a message, and with it the
 // library's narrow-string and random-device code (some 80 KB), none of which the program
-// uses. The errors that can reach the program are a size or a position past what a
-// container can hold, and to the program those are memory it cannot have: workers turn
-// std::bad_alloc, or anything thrown, into "not enough memory", and no exception crosses
-// a window procedure.
+// uses. Only memory running out is an error the program answers: a size past what a
+// container can hold is memory it cannot have, so a length error is a std::bad_alloc,
+// which workers report as "not enough memory" and the barriers around the window
+// procedures and the message loop post as a system error. A logic error or a position
+// out of range is a mistake of the program: it ends the process at once (abort, exit
+// code 3), as an exception that reached no handler would.
 #include <cstdlib>
 #include <new>
 
@@ -43,12 +45,12 @@ void __throw_length_error(const char*)
 
 void __throw_logic_error(const char*)
 {
-    throw bad_alloc();
+    abort();
 }
 
 void __throw_out_of_range_fmt(const char*, ...)
 {
-    throw bad_alloc();
+    abort();
 }
 
 }  // namespace std

@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include <memory>
+#include <new>
 
 #include "app/app_module.h"
 #include "app/message_loop.h"
@@ -58,7 +59,7 @@ int RunDialog(int showCommand)
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR /*commandLine: ignored*/, int showCommand)
+static int RunProgram(HINSTANCE instance, int showCommand)
 {
     RestrictDllSearch();
     LeaveLaunchFolder();
@@ -84,4 +85,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR /*commandLine: ignored*
     Gdiplus::GdiplusShutdown(gdiplusToken);
     CoUninitialize();
     return result;
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR /*commandLine: ignored*/, int showCommand)
+{
+    // Once the dialog exists, memory running out is caught where the system calls the
+    // program and reported in the dialog's box; before that the program ends as it does
+    // when the dialog cannot be made.
+    try {
+        return RunProgram(instance, showCommand);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }

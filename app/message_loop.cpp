@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/memory_barrier.h"
+
 namespace {
 
 template <typename T>
@@ -66,7 +68,7 @@ BOOL CMessageLoop::PreTranslateMessage(MSG* pMsg)
     for (std::size_t i = m_filters.size(); i > 0; --i) {
         if (i > m_filters.size())
             continue;
-        if (m_filters[i - 1]->PreTranslateMessage(pMsg))
+        if (CallGuarded(FALSE, [&] { return m_filters[i - 1]->PreTranslateMessage(pMsg); }))
             return TRUE;
     }
     return FALSE;
@@ -75,7 +77,7 @@ BOOL CMessageLoop::PreTranslateMessage(MSG* pMsg)
 BOOL CMessageLoop::OnIdle(int /*idleCount*/)
 {
     for (std::size_t i = 0; i < m_idleHandlers.size(); ++i)
-        m_idleHandlers[i]->OnIdle();
+        CallGuarded(FALSE, [&] { return m_idleHandlers[i]->OnIdle(); });
     return FALSE;
 }
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
+#include "app/window_impl.h"
 #include "controls/accessible_control.h"
-#include "controls/window_impl.h"
 
 inline constexpr COLORREF kProgressTrackColor = RGB(197, 219, 255);
 inline constexpr COLORREF kProgressBarColor = RGB(64, 136, 255);

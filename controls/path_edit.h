@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "controls/window_impl.h"
+#include "app/window_impl.h"
 
 class CEditImpl : public CWindowImpl {
 public:

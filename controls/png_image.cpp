@@ -3,24 +3,23 @@
 #include <cstring>
 #include <new>
 
-#include "download/notifications.h"
-
 namespace {
 
 struct StreamReleaser {
     void operator()(IStream* stream) const { stream->Release(); }
 };
 
-bool ReportSystemError(HWND notify, DWORD error)
+bool Failed(DWORD code, DWORD& error)
 {
-    PostMessageW(notify, WM_DOWN_ERROR, error, DOWN_ERR_SYSTEM);
+    error = code;
     return false;
 }
 
 }  // namespace
 
-bool LoadPngImage(HWND notify, WORD id, const wchar_t* type, ImagePtr& slot)
+bool LoadPngImage(WORD id, const wchar_t* type, ImagePtr& slot, DWORD& error)
 {
+    error = 0;
     const HMODULE module = GetModuleHandleW(nullptr);
     const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
     if (!found)
@@ -30,21 +29,21 @@ bool LoadPngImage(HWND notify, WORD id, const wchar_t* type, ImagePtr& slot)
     const HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes)
-        return ReportSystemError(notify, GetLastError());
+        return Failed(GetLastError(), error);
 
     // GDI+ may decode lazily and reads the stream for as long as the image lives, so
     // the copy belongs to the stream (freed with its last release) and the image keeps
     // the stream.
     const HGLOBAL copy = GlobalAlloc(GMEM_FIXED, size);
     if (!copy)
-        return ReportSystemError(notify, ERROR_NOT_ENOUGH_MEMORY);
+        return Failed(ERROR_NOT_ENOUGH_MEMORY, error);
     std::memcpy(GlobalLock(copy), bytes, size);
     GlobalUnlock(copy);
 
     IStream* rawStream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &rawStream)) || !rawStream) {
         GlobalFree(copy);
-        return ReportSystemError(notify, ERROR_NOT_ENOUGH_MEMORY);
+        return Failed(ERROR_NOT_ENOUGH_MEMORY, error);
     }
     std::unique_ptr<IStream, StreamReleaser> stream(rawStream);
 

@@ -12,13 +12,13 @@ using ImagePtr = std::unique_ptr<Gdiplus::Image>;
 // The pictures a control shows, by its state; the control does not own them.
 using ImageList = std::vector<Gdiplus::Image*>;
 
-// Loads resource `id` of type `type` from the program into `slot`.
-// - No such resource: false, nothing reported.
-// - The resource or memory for it cannot be had: WM_DOWN_ERROR (the error code, kind
-//   DOWN_ERR_SYSTEM) is posted to `notify`, and false.
+// Loads resource `id` of type `type` from the program into `slot`; true when it did.
+// - No such resource: false, `error` 0; the caller decides whether that matters.
+// - The resource cannot be loaded or locked: false, `error` its last error; no memory
+//   for its copy: false, `error` ERROR_NOT_ENOUGH_MEMORY.
 // - Otherwise true; bytes that are no image give an image whose status says so and
 //   that draws nothing.
-bool LoadPngImage(HWND notify, WORD id, const wchar_t* type, ImagePtr& slot);
+bool LoadPngImage(WORD id, const wchar_t* type, ImagePtr& slot, DWORD& error);
 
 // Draws `image` scaled into (x, y, width, height); nothing for a missing image.
 void DrawImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height);

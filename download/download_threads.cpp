@@ -92,15 +92,9 @@ void RunSegment(DownSegment& segment)
     const SessionRegistration registration(Workers(), *session);
     if (!registration)
         return;
-    SegmentOutcome outcome{};
-    {
-        // Reported before the segment's own outcome, so the count is whole when it is done.
-        ProgressBatch progress(PROGRESS_STEP, [](std::uint32_t bytes) {
-            PostToDialog(WM_DOWN_PROGRESS, 0, static_cast<LPARAM>(bytes));
-        });
-        outcome = FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK,
-                               [&progress](std::uint32_t bytes) { progress.Add(bytes); });
-    }
+    const SegmentOutcome outcome =
+        FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK, PROGRESS_STEP,
+                     [](std::uint32_t bytes) { PostToDialog(WM_DOWN_PROGRESS, 0, static_cast<LPARAM>(bytes)); });
     if (outcome.done)
         PostToDialog(WM_DOWN_SEGMENT_DONE, 0, segment.index);
     else

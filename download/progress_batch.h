@@ -1,6 +1,6 @@
 // Gathers a worker's progress so that the window hears of it in steps, not once per
 // read: every message costs the main thread (and, under Wine, the display server) a
-// round trip, and tens of thousands of them slowed the whole download.
+// round trip, and tens of thousands of them would slow the whole download.
 #pragma once
 
 #include <cstdint>

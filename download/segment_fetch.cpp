@@ -7,11 +7,13 @@
 
 #include "download/download_address.h"
 #include "download/error_kinds.h"
+#include "download/progress_batch.h"
 #include "download/responses.h"
 
-SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, DownSegment& segment,
-                            unsigned char* chunk, std::uint32_t chunkSize,
-                            const std::function<void(std::uint32_t)>& onBytes)
+namespace {
+
+SegmentOutcome FetchInto(HttpSession& session, const HttpTarget& target, DownSegment& segment,
+                         unsigned char* chunk, std::uint32_t chunkSize, ProgressBatch& progress)
 {
     const std::uint32_t first = segment.offset + segment.received;
     const std::uint32_t last = segment.offset + segment.length - 1;
@@ -42,10 +44,22 @@ SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, Down
         std::memcpy(segment.buffer.get() + segment.received, chunk, stored);
         segment.received += stored;
         left -= stored;
-        onBytes(stored);
+        progress.Add(stored);
         // Bytes past the announced span belong to nothing that was asked for.
         if (read > stored)
             return segment.received == segment.length ? SegmentOutcome{true, 0} : SegmentOutcome{false, kErrorInvalidData};
     }
     return {true, 0};
+}
+
+}  // namespace
+
+SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, DownSegment& segment,
+                            unsigned char* chunk, std::uint32_t chunkSize, std::uint32_t step,
+                            const std::function<void(std::uint32_t)>& onProgress)
+{
+    ProgressBatch progress(step, onProgress);
+    const SegmentOutcome outcome = FetchInto(session, target, segment, chunk, chunkSize, progress);
+    progress.Flush();
+    return outcome;
 }

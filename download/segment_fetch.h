@@ -14,13 +14,15 @@ struct SegmentOutcome {
 };
 
 // Asks `session` for the bytes from offset + received to the segment's end, then
-// stores the answer behind what the segment already holds, calling `onBytes` after
-// each stored read. An answer is stored only when it is the range asked for of the
+// stores the answer behind what the segment already holds, reporting the stored bytes
+// through `onProgress` in batches of at least `step`. Whatever is left is reported
+// before it returns: the window must have counted every byte of a segment before it
+// hears that the segment is done or failed. An answer is stored only when it is the range asked for of the
 // planned file, and never beyond the span its Content-Range announces or the
 // segment's room. Failures: 0 when the request never went out (as a worker reports
 // a failure to open or connect), the send's or read's code, ERROR_INVALID_DATA for an
 // answer that is not the range asked for (or carries more than it announced), and
 // ERROR_HANDLE_EOF for one that ended early; a restart resumes from what was stored.
 SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, DownSegment& segment,
-                            unsigned char* chunk, std::uint32_t chunkSize,
-                            const std::function<void(std::uint32_t)>& onBytes);
+                            unsigned char* chunk, std::uint32_t chunkSize, std::uint32_t step,
+                            const std::function<void(std::uint32_t)>& onProgress);

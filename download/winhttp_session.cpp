@@ -70,6 +70,11 @@ public:
                                                accept, flags);
         if (!request || !m_handles.Keep(ExchangeSlot::Request, request))
             return Fail(HttpStep::OpenRequest, GetLastError(), failedStep, error);
+        // The wait for the answer's headers has a time-out of its own, which the session's
+        // time-outs do not bound everywhere (Wine waits for as long as the server stays
+        // silent): a server that accepts the request and says nothing must fail it too.
+        DWORD responseTimeout = m_timeoutMs;
+        WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
 
         if (!header.empty() &&
             !WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),

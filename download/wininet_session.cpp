@@ -168,9 +168,9 @@ std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs)
 bool ConnectionUsesProxy()
 {
     // The question takes tens of milliseconds (some 40 under Wine), and all 40 workers
-    // ask it the moment a download starts: asked one after the other, it held back the
-    // last ranges by most of a second. So one answer serves everyone for a few seconds;
-    // a restart after that asks again, in case the network has changed meanwhile.
+    // ask it the moment a download starts: asked one after the other, it would hold the
+    // last ranges back by most of a second. So one answer serves everyone for a few
+    // seconds; a restart after that asks again, in case the network has changed.
     constexpr ULONGLONG kAnswerLifeMs = 5000;
     static CriticalSection lock;
     static ULONGLONG askedAt = 0;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/app_module.h"
+#include "app/memory_barrier.h"
 #include "app/shell_folder.h"
 #include "download/http_timeout.h"
 #include "install/install_folder.h"
@@ -31,6 +32,7 @@ BOOL CMainDlg::OnIdle()
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
+    SetOutOfMemoryReport(m_hWnd, WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM);
     SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, kCollapsedHeight, SWP_NOZORDER);
 
     // With a minimise box the taskbar button minimises and restores the borderless window.
@@ -74,17 +76,28 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
 bool CMainDlg::LoadDialogImages()
 {
-    if (!LoadPngImage(m_hWnd, 213, L"PNG", m_imgLogo) || !LoadPngImage(m_hWnd, 214, L"PNG", m_imgProduct) ||
-        !LoadPngImage(m_hWnd, 207, L"PNG", m_imgPathFrame))
+    if (!LoadSkinImage(213, m_imgLogo) || !LoadSkinImage(214, m_imgProduct) ||
+        !LoadSkinImage(207, m_imgPathFrame))
         return false;
     for (const WORD id : {353, 363, 373}) {
         ImagePtr banner;
-        if (!LoadPngImage(m_hWnd, id, L"PNG", banner))
+        if (!LoadSkinImage(id, banner))
             return false;
         m_banners.push_back(std::move(banner));
     }
     m_curBanner = m_banners.front().get();
     return true;
+}
+
+bool CMainDlg::LoadSkinImage(WORD id, ImagePtr& slot)
+{
+    DWORD error = 0;
+    if (LoadPngImage(id, L"PNG", slot, error))
+        return true;
+    // A picture that is not there is no failure to report; the set-up just ends.
+    if (error != 0)
+        PostMessageW(m_hWnd, WM_DOWN_ERROR, error, DOWN_ERR_SYSTEM);
+    return false;
 }
 
 template <class Button>
@@ -94,7 +107,7 @@ bool CMainDlg::SkinButton(Button& button, int id, const wchar_t* name, std::init
     std::vector<Gdiplus::Image*> loaded;
     for (const WORD imageId : imageIds) {
         ImagePtr image;
-        if (!LoadPngImage(m_hWnd, imageId, L"PNG", image))
+        if (!LoadSkinImage(imageId, image))
             return false;
         loaded.push_back(image.get());
         m_controlImages.push_back(std::move(image));

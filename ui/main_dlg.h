@@ -8,8 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "app/dialog_impl.h"
 #include "app/handles.h"
 #include "app/message_loop.h"
+#include "app/message_map.h"
 #include "controls/down_progress_bar.h"
 #include "controls/owner_draw_button.h"
 #include "controls/path_edit.h"
@@ -21,9 +23,7 @@
 #include "download/notifications.h"
 #include "download/worker_threads.h"
 #include "res/resource.h"
-#include "ui/dialog_impl.h"
 #include "ui/dialog_layout.h"
-#include "ui/message_map.h"
 
 enum DialogState : int {
     STATE_SETUP = 0,
@@ -92,6 +92,8 @@ private:
     LRESULT OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     bool LoadDialogImages();
+    // Loads a skin picture; a failure to load one that is there is reported as a system error.
+    bool LoadSkinImage(WORD id, ImagePtr& slot);
     bool SetUpControls();
     // Loads `imageIds`, hands the button the list `order` picks from them, attaches
     // the button to control `id` and puts it in place; false when an image is missing.

@@ -85,22 +85,6 @@ class TargetsTest(unittest.TestCase):
                 found = measures.targets([measures.case_row(case)])
                 self.assertEqual([(name, met) for name, _, _, _, met in found], expected)
 
-    def test_ratios_say_how_many_times_faster_the_setup_is(self):
-        row = measures.case_row(reading(160, 2.0, phases(4.0, 3.0, 3.5), reference=7.0, curl=80.0, aria2=6.0))
-        self.assertAlmostEqual(row["vs_reference"], 1.75)
-        self.assertAlmostEqual(row["vs_curl"], 20.0)
-        self.assertAlmostEqual(row["vs_aria2"], 1.5)
-        self.assertAlmostEqual(row["ideal"], 2.0)
-        self.assertAlmostEqual(row["total_vs_ideal"], 2.0)
-        self.assertAlmostEqual(row["outside_transfer_share"], 0.25)
-        self.assertAlmostEqual(row["installer_mib_s"], 40.0)
-
-    def test_several_runs_give_the_median_of_each_figure(self):
-        runs = [[measures.case_row(reading(16, None, phases(total, 1.0, 1.5)))] for total in (3.0, 9.0, 4.0)]
-        merged = measures.median_rows(runs)
-        self.assertEqual(len(merged), 1)
-        self.assertAlmostEqual(merged[0]["total"], 4.0)
-
     def test_the_tables_show_every_case_and_every_target(self):
         rows = [measures.case_row(reading(160, 2.0, phases(2.9, 2.1, 2.8))),
                 measures.case_row(reading(256, None, phases(2.5, 2.0, 2.2)))]

@@ -38,15 +38,15 @@ class InstallTest(InstallationTestCase):
         window = self.wait_finished()
         self.assertFalse(self.installer.control(window, 1010)["visible"])
         self.assertFalse(self.installer.control(window, 1014)["visible"])
-        # The minimise and close buttons are back, and drawn (a button repainted as the
-        # focus moved to Start Now once vanished under the window's background).
-        time.sleep(1)
-        shot = self.installer.screenshot("finished")
+        # The minimise and close buttons are back, and drawn over the background, not under it.
         left, top = window["rect"][:2]
-        for control_id in (1001, 1000):
-            x0, y0, x1, y1 = self.installer.control(window, control_id)["rect"]
-            glyph = [shot.pixel(left + x, top + y) for x in range(x0, x1) for y in range(y0, y1)]
-            self.assertTrue(any(max(rgb) < 160 for rgb in glyph), f"button {control_id} is drawn")
+
+        def both_drawn():
+            shot = self.installer.screenshot("finished")
+            rects = [self.installer.control(window, i)["rect"] for i in (1001, 1000)]
+            return all(any(max(shot.pixel(left + x, top + y)) < 160 for x in range(x0, x1) for y in range(y0, y1))
+                       for x0, y0, x1, y1 in rects)
+        wait_for(both_drawn, 10, "the minimise and close buttons drawn")
 
         record = self.installer_record()
         self.assertEqual(record["hash"], content_hash(self.installer_bytes), "what ran is what the server sent")

@@ -73,19 +73,6 @@ class SigningTest(unittest.TestCase):
         algorithms = re.findall(r"Message digest algorithm\s*:\s*(\S+)", self.verified.stdout)
         self.assertEqual(algorithms, ["SHA256", "SHA256"], self.verified.stdout)
 
-    def test_a_byte_changed_after_signing_fails_verification(self):
-        changed = self.copy_of_program("changed")
-        changed.write_bytes(self.signed.read_bytes())
-        with changed.open("r+b") as file:
-            middle = len(self.original) // 2
-            file.seek(middle)
-            byte = file.read(1)[0]
-            file.seek(middle)
-            file.write(bytes([byte ^ 0xFF]))
-        result = verify(changed, self.ca)
-        self.assertNotEqual(result.returncode, 0, result.stdout)
-        self.assertIn("MISMATCH", result.stdout)
-
     def test_refuses_without_certificate_or_key(self):
         for missing in ("CERT", "KEY"):
             with self.subTest(missing=missing):

@@ -5,7 +5,7 @@ lie about ranges or change the file under it.
 Every request is logged as a `Request`. Before it is answered, a plan (a function of
 that request) may pick a fault to answer it with instead of the right answer:
 
-    plan = combine(first_attempts(Cut(1000), n=2), first_attempts(Status(503), kind="probe"))
+    plan = combine(always(Cut(1000)), always(Status(503), kind="probe"))
     with FaultServer(path, cert=certs.server_cert, key=certs.server_key, plan=plan) as server:
         ... run the client against server.port ...
         server.ranges(), server.probes(), server.max_overlap()
@@ -43,17 +43,17 @@ _RANGE = re.compile(r"bytes=(\d+)-(\d+)")
 
 @dataclass
 class Request:
-    """One request, in arrival order; also one per refused connection."""
+    """One request, in arrival order."""
     number: int                # 0, 1, 2, ... in arrival order
     connection: int            # 0, 1, 2, ... per accepted TCP connection
-    method: str                # "GET", "HEAD" ("" for a refused connection)
+    method: str                # "GET", "HEAD"
     range: tuple[int, int] | None  # (first, last) as asked; None without a Range (the probe)
     attempt: int               # range: earlier requests with the same `last`; probe: earlier probes
     status: int = 0            # status sent (0 if none)
     body_bytes: int = 0        # body bytes actually written to the client
     start: float = 0.0         # time.monotonic()
     end: float = 0.0
-    # "complete", "cut-fin", "cut-rst", "stalled", "refused", "client-gone", or
+    # "complete", "cut-fin", "cut-rst", "stalled", "client-gone", or
     # "stopped" when the server stopped before the answer ended
     outcome: str = ""
     path: str = ""             # the request target, query included
@@ -142,22 +142,6 @@ class ExtraBody:
 
 
 @dataclass(frozen=True)
-class ProbeLength:
-    """For the probe: a 200 whose Content-Length is `text` ("0", "abc", ...), headers
-    only; or, for None, no Content-Length and the whole file up to the close."""
-    text: str | None
-
-    def answer(self, exchange: "_Exchange") -> str:
-        if exchange.request.range is not None:
-            raise ValueError("ProbeLength answers a request without a Range only")
-        exchange.keep_alive = False
-        exchange.send_head(200, self.text)
-        if self.text is None:
-            exchange.send_body(memoryview(exchange.data))
-        return "complete"
-
-
-@dataclass(frozen=True)
 class Throttle:
     """The right answer, sent at `rate` bytes per second."""
     rate: int
@@ -175,13 +159,6 @@ def _kind(kind: str) -> bool:
     if kind not in ("range", "probe"):
         raise ValueError(f"kind is 'range' or 'probe', not {kind!r}")
     return kind == "range"
-
-
-def first_attempts(fault, n: int = 1, kind: str = "range"):
-    """A plan: `fault` for the first `n` attempts of every range (or of the probe)."""
-    ranges = _kind(kind)
-    return lambda request: (fault if (request.range is not None) == ranges and request.attempt < n
-                            else None)
 
 
 def always(fault, kind: str = "range"):
@@ -453,8 +430,6 @@ class FaultServer:
     plan: called with each request before it is answered; returns a fault or None.
         A range past the end of the file gets 416 and any other method 501, whatever
         the plan says.
-    refuse_connections: the first N TCP connections are reset as soon as they are
-        accepted, before any TLS handshake.
     replace_after_probe: once the first probe has arrived (it is answered from the old
         file), every later request is served from these bytes instead (the file
         replaced meanwhile).
@@ -462,21 +437,20 @@ class FaultServer:
         the overlap of ranges shows in max_overlap().
     lifetime: the server stops by itself after this many seconds, whatever happens.
 
-    A plan that raises, or a fault that does not fit its request (ProbeLength for a
-    range, WrongRange or ExtraBody for the probe), drops that connection; __exit__
+    A plan that raises, or a fault that does not fit its request (WrongRange or
+    ExtraBody for the probe), drops that connection; __exit__
     raises the error again, so that the test fails rather than the client.
     """
 
     def __init__(self, path: Path, port: int = 0, cert: Path | None = None,
                  key: Path | None = None, plan=lambda request: None,
-                 refuse_connections: int = 0, replace_after_probe: bytes | None = None,
+                 replace_after_probe: bytes | None = None,
                  hold: float = 0.0, lifetime: float = 600.0):
         if (cert is None) != (key is None):
             raise ValueError("a TLS server needs both a certificate and a key")
         self.data = Path(path).read_bytes()
         self.fixed_port = port
         self.plan = plan
-        self.refuse_connections = refuse_connections
         self.replacement = replace_after_probe
         self.hold = hold
         self.lifetime = lifetime
@@ -504,7 +478,7 @@ class FaultServer:
             return [dataclasses.replace(request) for request in self._requests]
 
     def probes(self) -> list[Request]:
-        return [r for r in self.requests if r.method and r.range is None]
+        return [r for r in self.requests if r.range is None]
 
     def ranges(self) -> list[Request]:
         return [r for r in self.requests if r.range is not None]
@@ -568,10 +542,6 @@ class FaultServer:
             except OSError:
                 break
             number, connections = connections, connections + 1
-            if number < self.refuse_connections:
-                _reset(sock)
-                self._refused(number)
-                continue
             thread = threading.Thread(target=_Connection(self, number, sock).run,
                                       name=f"fault-server-{number}", daemon=True)
             # Under the lock, so that a _halt either finds this connection or has
@@ -606,12 +576,6 @@ class FaultServer:
     def _ended(self, number: int) -> None:
         with self._lock:
             self._threads.pop(number, None)
-
-    def _refused(self, connection: int) -> None:
-        now = time.monotonic()
-        with self._lock:
-            self._requests.append(Request(len(self._requests), connection, "", None, 0, start=now,
-                                          end=now, outcome="refused"))
 
     def _arrive(self, connection: int, method: str, target: str,
                 asked: tuple[int, int] | None) -> tuple[Request, bytes]:

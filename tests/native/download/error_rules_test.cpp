@@ -87,13 +87,14 @@ TEST(ErrorRulesTest, EachFailureLeadsToItsRestartParkingSwitchOrBox)
          {"probe x41", "switch", "probe x41", "box network 404"}, {}, 41},
         {"a probe that fails 41 times and then answers never switches",
          [](Reports& r) { r.Fail(41, 41); }, {"probe x41"}, {}, 41},
-        {"a segment at 40 retries is still restarted; the next failure is parked",
+        {"the probe and the segments draw on one count of restarts",
          [](Reports& r) {
+             r.Fail(41, 20);
              r.engine.Plan(4000);
              r.effects.words.clear();
-             r.Fail(5, 42);
+             r.Fail(5, 22);
          },
-         {"segment 5 x41"}, {5}, 41},
+         {"segment 5 x21"}, {5}, 41},
         {"parked segments are restarted by the next progress report, in the order parked",
          [](Reports& r) {
              r.engine.Plan(4000);
@@ -170,9 +171,6 @@ TEST(ErrorTextTest, BoxesReadAsTheUserSeesThem)
     EXPECT_EQ(ErrorBoxText(ErrorBox::System, L"System error", 0xC0000005), L"System error : -1073741819");
     EXPECT_EQ(ErrorBoxText(ErrorBox::Url, L"ignored", 7), L"error : URL, URL error");
     EXPECT_EQ(ErrorBoxText(ErrorBox::Network, L"", 12029), L" : 12029");
-    EXPECT_STREQ(ErrorBoxPrefixKey(ErrorBox::System), L"STR_SYSTEM_ERROR");
-    EXPECT_STREQ(ErrorBoxPrefixKey(ErrorBox::Network), L"STR_NETWORK_ERROR");
-    EXPECT_STREQ(ErrorBoxPrefixKey(ErrorBox::Url), L"");
 }
 
 }  // namespace

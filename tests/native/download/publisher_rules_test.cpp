@@ -19,11 +19,7 @@ TEST(PublisherRules, ChainErrorsAreReportedByTheWeightiestBitAndOfflineRevocatio
     const ChainCase cases[] = {
         {"clean chain", 0x0u, 0x0u},
         {"revocation not checkable offline", 0x00000040u | 0x01000000u, 0x0u},
-        {"chain stops short of a root (Wine's impostor)", 0x00010000u, 0x800B010Au},
-        {"untrusted root", 0x00000020u, 0x800B0109u},
         {"untrusted root, revocation unknown", 0x00000020u | 0x00000040u, 0x800B0109u},
-        {"expired", 0x00000001u, 0x800B0101u},
-        {"not for code signing", 0x00000010u, 0x800B0110u},
         {"revoked and expired", 0x00000004u | 0x00000001u, 0x80092010u},
         {"bad signature and untrusted root", 0x00000008u | 0x00000020u, 0x80096004u},
         {"an unlisted bit (cyclic)", 0x00000080u, 0x800B010Bu},

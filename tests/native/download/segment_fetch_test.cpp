@@ -86,7 +86,8 @@ struct Fetch {
     }
     void Run(FakeSession& session)
     {
-        outcome = FetchSegment(session, HttpTarget{}, segment, chunk, sizeof(chunk),
+        // Batches of a chunk: a read short of it is seen only in what is reported before the return.
+        outcome = FetchSegment(session, HttpTarget{}, segment, chunk, sizeof(chunk), sizeof(chunk),
                                [this](std::uint32_t bytes) { progress.push_back(bytes); });
     }
     // The segment holds byte i of the file at i - offset, for everything received.

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/handles.h"
-#include "ui/message_map.h"
+#include "app/message_map.h"
 
 inline constexpr COLORREF kRed = RGB(255, 0, 0);
 inline constexpr COLORREF kGreen = RGB(0, 255, 0);

@@ -3,7 +3,6 @@
 
 #include "controls/png_image.h"
 #include "controls_test_support.h"
-#include "download/notifications.h"
 
 namespace {
 
@@ -20,27 +19,22 @@ int ChangedByDrawing(Gdiplus::Image* image, UINT width, UINT height)
     return canvas.Changed();
 }
 
-bool ErrorPosted(HWND notify)
-{
-    MSG msg{};
-    return PeekMessageW(&msg, notify, WM_DOWN_ERROR, WM_DOWN_ERROR, PM_REMOVE);
-}
-
 TEST_F(ControlsTest, ImageLoaderFailsQuietlyForAMissingResource)
 {
     ImagePtr image;
-    EXPECT_FALSE(LoadPngImage(m_parent, 999, L"PNG", image));
-    EXPECT_FALSE(ErrorPosted(m_parent));
+    DWORD error = 1;
+    EXPECT_FALSE(LoadPngImage(999, L"PNG", image, error));
+    EXPECT_EQ(error, 0u);
 }
 
 TEST_F(ControlsTest, ImageLoaderTakesBytesThatAreNoPictureAndTheyDrawNothing)
 {
     ImagePtr image;
-    ASSERT_TRUE(LoadPngImage(m_parent, kNotAPng, L"PNG", image));
+    DWORD error = 0;
+    ASSERT_TRUE(LoadPngImage(kNotAPng, L"PNG", image, error));
     ASSERT_NE(image, nullptr);
     EXPECT_NE(image->GetLastStatus(), Gdiplus::Ok);
     EXPECT_EQ(ChangedByDrawing(image.get(), 20, 20), 0);
-    EXPECT_FALSE(ErrorPosted(m_parent));
 }
 
 struct SkinImage {
@@ -53,7 +47,8 @@ TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDrawAfterTheLoaderReturned)
     for (const SkinImage& expected : {SkinImage{239, 20, 20}, SkinImage{353, 915, 372}}) {
         SCOPED_TRACE(expected.id);
         ImagePtr image;
-        ASSERT_TRUE(LoadPngImage(m_parent, expected.id, L"PNG", image));
+        DWORD error = 0;
+        ASSERT_TRUE(LoadPngImage(expected.id, L"PNG", image, error));
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->GetWidth(), expected.width);
         EXPECT_EQ(image->GetHeight(), expected.height);
@@ -64,8 +59,8 @@ TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDrawAfterTheLoaderReturned)
 TEST_F(ControlsTest, EachLoadGivesAnImageOfItsOwn)
 {
     ImagePtr first, second;
-    ASSERT_TRUE(LoadPngImage(m_parent, 383, L"PNG", first));
-    ASSERT_TRUE(LoadPngImage(m_parent, 383, L"PNG", second));
+    DWORD error = 0;
+    ASSERT_TRUE(LoadPngImage(383, L"PNG", first, error) && LoadPngImage(383, L"PNG", second, error));
     ASSERT_TRUE(first && second);
     EXPECT_NE(first.get(), second.get());
     const UINT width = first->GetWidth();

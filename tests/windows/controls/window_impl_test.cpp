@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/window_impl.h"
+#include "app/window_impl.h"
 #include "controls_test_support.h"
 
 namespace {

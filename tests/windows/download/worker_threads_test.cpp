@@ -37,7 +37,7 @@ struct Worker {
     WorkerThreads* workers = nullptr;
     BlockingSession session;
     std::atomic<bool> reading{false};
-    std::atomic<bool> ended{false};
+    std::atomic<bool> abortedAndDone{false};  // its read ended by the abort, and all that followed done
 };
 
 unsigned __stdcall ReadUntilAborted(void* argument)
@@ -53,9 +53,9 @@ unsigned __stdcall ReadUntilAborted(void* argument)
             // What a worker does after its call returns (posting its failure) still
             // happens before Stop lets go.
             Sleep(100);
+            worker.abortedAndDone = error == 12017;
         }
     }
-    worker.ended = true;
     return 1;
 }
 
@@ -79,7 +79,7 @@ TEST(WorkerThreadsTest, StopAbortsEveryExchangeAndWaitsForEveryThread)
 
     EXPECT_TRUE(workers.Stop(10000));
     for (const Worker& worker : pool)
-        EXPECT_TRUE(worker.ended);
+        EXPECT_TRUE(worker.abortedAndDone);
     EXPECT_EQ(WaitForSingleObject(workers.StopEvent(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
 
     Worker late;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_impl.h"
+#include "app/message_map.h"
 #include "res/resource.h"
-#include "ui/dialog_impl.h"
-#include "ui/message_map.h"
 
 namespace {
 

@@ -33,6 +33,11 @@ public:                                                                         
                 return TRUE;                                                             \
         }
 
+// Hands the message to a base class's map; what that map handles ends the walk.
+#define CHAIN_MSG_MAP(theChainClass)                                                     \
+        if (theChainClass::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult))   \
+            return TRUE;
+
 // Sends what the map has not handled to the child control it concerns.
 #define REFLECT_NOTIFICATIONS()                                                          \
         {                                                                                \

@@ -1,4 +1,6 @@
-#include "ui/dialog_impl.h"
+#include "app/dialog_impl.h"
+
+#include "app/memory_barrier.h"
 
 HWND CDialogImplBase::CreateFromTemplate(HINSTANCE instance, UINT templateId, HWND parent)
 {
@@ -18,7 +20,7 @@ INT_PTR CALLBACK CDialogImplBase::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam
         return FALSE;  // messages before WM_INITDIALOG get default dialog processing
 
     LRESULT result = 0;
-    const BOOL handled = self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result);
+    const BOOL handled = CallGuarded(TRUE, [&] { return self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result); });
 
     if (uMsg == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, DWLP_USER, 0);

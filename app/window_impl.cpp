@@ -1,7 +1,9 @@
-#include "controls/window_impl.h"
+#include "app/window_impl.h"
 
 #include <memory>
 #include <new>
+
+#include "app/memory_barrier.h"
 
 namespace {
 
@@ -95,7 +97,10 @@ LRESULT CALLBACK CWindowImpl::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
     const WNDPROC previous = subclass->previous;
 
     LRESULT result = 0;
-    if (!self || !self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result))
+    const BOOL handled = self && CallGuarded(TRUE, [&] {
+        return self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result);
+    });
+    if (!handled)
         result = CallWindowProcW(previous, hWnd, uMsg, wParam, lParam);
 
     if (uMsg == WM_NCDESTROY) {

@@ -1,4 +1,4 @@
-#include "ui/message_map.h"
+#include "app/message_map.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "ui/message_map.h"
+#include "app/message_map.h"
 
 class CWindowImpl {
 public:

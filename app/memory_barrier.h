@@ -1,0 +1,28 @@
+// The barrier at every place where the system calls the program on the thread of its
+// windows (window and dialog procedures, the message loop's filters and idle
+// handlers): an exception cannot unwind through the system's frames, so none may leave
+// there. Memory running out is reported as any failure of a system resource is; any
+// other exception is a program error and ends the process (the barrier is noexcept).
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+
+// The message posted when a handler runs out of memory: `message` with `wParam` and
+// `lParam` to `window`; a null window reports nothing.
+void SetOutOfMemoryReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts the report set, if any.
+void ReportOutOfMemory();
+
+// `body()`, or `failed` when it ran out of memory, which is then reported.
+template <typename Result, typename Body>
+Result CallGuarded(Result failed, Body&& body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
+        return failed;
+    }
+}
