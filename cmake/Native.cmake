@@ -14,13 +14,16 @@ lumaroute_language_file(${LOOPBACK_LANGUAGE_FILE} "http://127.0.0.1:8080/")
 add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LOOPBACK_LANGUAGE_FILE})
 
 add_executable(native_tests
+  tests/native/app/system_assemblies_test.cpp
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
   tests/native/download/error_rules_test.cpp
+  tests/native/download/final_address_test.cpp
   tests/native/download/progress_batch_test.cpp
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
+  tests/native/install/start_route_test.cpp
   tests/native/lang/ini_text_test.cpp
   tests/native/lang/lang_folder_test.cpp
   tests/native/res/english_ini_test.cpp

@@ -46,6 +46,7 @@ add_library(lumaroute_win STATIC
   app/message_loop.cpp
   app/secure_folder.cpp
   app/shell_folder.cpp
+  app/side_by_side.cpp
   controls/accessible_control.cpp
   controls/down_progress_bar.cpp
   controls/owner_draw.cpp
@@ -69,6 +70,7 @@ add_library(lumaroute_win STATIC
   install/install_folder.cpp
   install/launch_and_licence.cpp
   install/running_product.cpp
+  install/shell_token.cpp
   lang/language.cpp
   ui/chrome.cpp
   ui/dialog_impl.cpp

@@ -2,12 +2,15 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cwchar>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "download/exchange_handles.h"
+#include "download/final_address.h"
 #include "download/http_backends.h"
 
 namespace {
@@ -82,6 +85,14 @@ public:
             !WinHttpReceiveResponse(request, nullptr))
             return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
                         error);
+        // WinHTTP does not follow a redirect from https to plain http unless told to,
+        // and then hands over the redirect itself: neither that nor an answer that did
+        // come in clear is used, whatever a WinHTTP does by default.
+        if (const unsigned long refused = FinalAddressError(target.secure, FinalUrl(request), StatusCode(),
+                                                            LocationHeader())) {
+            SetLastError(refused);
+            return Fail(HttpStep::Send, refused, failedStep, error);
+        }
         return true;
     }
 
@@ -136,6 +147,28 @@ public:
     void Abort() override { m_handles.Abort(); }
 
 private:
+    // The address the answer came from, after any redirect WinHTTP followed; empty
+    // when it cannot be read.
+    static std::wstring FinalUrl(HINTERNET request)
+    {
+        std::vector<wchar_t> buffer(256);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+            if (WinHttpQueryOption(request, WINHTTP_OPTION_URL, buffer.data(), &size))
+                return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+                return {};
+            buffer.resize(size / sizeof(wchar_t) + 1);
+        }
+        return {};
+    }
+
+    std::optional<std::wstring> LocationHeader()
+    {
+        std::wstring location;
+        return Header(L"Location", location) ? std::optional<std::wstring>(location) : std::nullopt;
+    }
+
     const DWORD m_timeoutMs;
     ExchangeHandles<CloseWinHttpHandle> m_handles;
 };

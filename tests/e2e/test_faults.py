@@ -9,7 +9,8 @@ import unittest
 
 from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, content_hash, wait_for
 
-from fault_server import (Cut, ExtraBody, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
+import fault_server  # noqa: E402
+from fault_server import (Cut, ExtraBody, Redirect, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
                           always, combine, first_attempts)
 
 NETWORK_ERROR = "Network error : "
@@ -121,6 +122,18 @@ class FaultTest(InstallationTestCase):
         self.assertEqual(verbs, ["GET"] * PROBE_ATTEMPTS + ["HEAD"] * PROBE_ATTEMPTS,
                          "WinINet's GETs, then WinHTTP's HEADs")
         self.assertEqual([r for r in server.requests() if r["range"] not in ("", "-")], [], "no range")
+
+    def test_an_https_address_redirected_to_plain_http_ends_in_one_network_box(self):
+        # Windows' WinINet and WinHTTP refuse such a redirect themselves; Wine's WinINet
+        # follows it, and the program itself must then refuse what came in clear.
+        plain = self.stack.enter_context(fault_server.FaultServer(self.installer_file))
+        location = f"http://127.0.0.1:{plain.port}/trial/lumaroute.exe"
+        server = self.serve_with_fault_server(plan=lambda request: Redirect(location))
+        box = self.start_and_expect_one_error_box(NETWORK_ERROR)
+        self.assertIn(NETWORK_ERROR + "12040", box["texts"])
+        self.assertEqual(len(server.probes()), 2 * PROBE_ATTEMPTS, "retried over both interfaces")
+        self.assertEqual(server.ranges() + plain.ranges(), [], "no range asked for, in clear or not")
+        self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
 
     def test_a_full_disk_is_a_system_error_and_leaves_nothing_behind(self):
         # The working folder lies on a filesystem too small for the first segment, while
