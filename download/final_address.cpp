@@ -43,6 +43,12 @@ bool SchemeIsHttps(std::wstring_view address)
 
 }  // namespace
 
+bool RedirectLeavesHttps(unsigned long status, std::optional<std::wstring_view> location)
+{
+    const bool redirect = status >= 300 && status <= 399;
+    return redirect && location && SchemeLength(*location) != 0 && !SchemeIsHttps(*location);
+}
+
 unsigned long FinalAddressError(bool requestedSecure, std::wstring_view finalUrl, unsigned long status,
                                 std::optional<std::wstring_view> location)
 {
@@ -50,8 +56,5 @@ unsigned long FinalAddressError(bool requestedSecure, std::wstring_view finalUrl
         return 0;
     if (!SchemeIsHttps(finalUrl))
         return kHttpsToHttpRedirect;
-    const bool redirect = status >= 300 && status <= 399;
-    if (redirect && location && SchemeLength(*location) != 0 && !SchemeIsHttps(*location))
-        return kHttpsToHttpRedirect;
-    return 0;
+    return RedirectLeavesHttps(status, location) ? kHttpsToHttpRedirect : 0;
 }

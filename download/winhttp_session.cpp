@@ -82,12 +82,18 @@ public:
         // WinHTTP reports refused certificates and dropped connections only when the
         // response is received, so for the caller they are failures to send.
         if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-            !WinHttpReceiveResponse(request, nullptr))
-            return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
-                        error);
-        // WinHTTP does not follow a redirect from https to plain http unless told to,
-        // and then hands over the redirect itself: neither that nor an answer that did
-        // come in clear is used, whatever a WinHTTP does by default.
+            !WinHttpReceiveResponse(request, nullptr)) {
+            unsigned long code = m_handles.Aborted() ? kOperationCancelled : GetLastError();
+            // WinHTTP refuses a redirect that changes the scheme as a failed redirect;
+            // one from https to plain http is reported as WinINet reports it, where the
+            // redirect's own answer can still be read (Wine's WinHTTP lets it be).
+            if (code == ERROR_WINHTTP_REDIRECT_FAILED && target.secure &&
+                RedirectLeavesHttps(StatusCode(), LocationHeader()))
+                code = kHttpsToHttpRedirect;
+            return Fail(HttpStep::Send, code, failedStep, error);
+        }
+        // Should a WinHTTP follow a redirect to plain http, or hand the redirect over
+        // unfollowed, neither that nor an answer that came in clear is used.
         if (const unsigned long refused = FinalAddressError(target.secure, FinalUrl(request), StatusCode(),
                                                             LocationHeader())) {
             SetLastError(refused);

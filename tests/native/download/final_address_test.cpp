@@ -44,8 +44,12 @@ TEST(FinalAddress, AnHttpsRequestThatEndsAnywhereButHttpsFailsWithTheRedirectCod
         {"plain http request is not looked at", false, L"http://www.brinmark.com/x", 200, std::nullopt, 0},
         {"plain http request, unreadable address", false, L"", 302, L"http://evil.example/x", 0},
     };
-    for (const AddressCase& c : cases)
+    for (const AddressCase& c : cases) {
         EXPECT_EQ(FinalAddressError(c.secure, c.finalUrl, c.status, c.location), c.expected) << c.what;
+        // A refused redirect's own answer (WinHTTP's failed redirect) is read the same way.
+        if (c.secure && c.finalUrl.starts_with(L"https://"))
+            EXPECT_EQ(RedirectLeavesHttps(c.status, c.location), c.expected != 0) << c.what;
+    }
 }
 
 }  // namespace
