@@ -73,6 +73,10 @@ public:
                                                accept, flags);
         if (!request || !m_handles.Keep(ExchangeSlot::Request, request))
             return Fail(HttpStep::OpenRequest, GetLastError(), failedStep, error);
+        // WinHTTP's default, set on the request so that nothing else decides it: every
+        // redirect is followed except one from https to plain http.
+        DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+        const bool policyHolds = WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
 
         if (!header.empty() &&
             !WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
@@ -86,7 +90,8 @@ public:
             unsigned long code = m_handles.Aborted() ? kOperationCancelled : GetLastError();
             // WinHTTP refuses a redirect that changes the scheme as a failed redirect;
             // one from https to plain http is reported as WinINet reports it, where the
-            // redirect's own answer can still be read (Wine's WinHTTP lets it be).
+            // redirect's own answer can still be read (under Wine it cannot, and the
+            // failed redirect keeps its own code).
             if (code == ERROR_WINHTTP_REDIRECT_FAILED && target.secure &&
                 RedirectLeavesHttps(StatusCode(), LocationHeader()))
                 code = kHttpsToHttpRedirect;
@@ -94,8 +99,8 @@ public:
         }
         // Should a WinHTTP follow a redirect to plain http, or hand the redirect over
         // unfollowed, neither that nor an answer that came in clear is used.
-        if (const unsigned long refused = FinalAddressError(target.secure, FinalUrl(request), StatusCode(),
-                                                            LocationHeader())) {
+        const std::wstring finalUrl = FinalUrl(request, policyHolds, target);
+        if (const unsigned long refused = FinalAddressError(target.secure, finalUrl, StatusCode(), LocationHeader())) {
             SetLastError(refused);
             return Fail(HttpStep::Send, refused, failedStep, error);
         }
@@ -154,15 +159,20 @@ public:
 
 private:
     // The address the answer came from, after any redirect WinHTTP followed; empty
-    // when it cannot be read.
-    static std::wstring FinalUrl(HINTERNET request)
+    // when it cannot be read. Wine's WinHTTP knows no such option (it answers
+    // ERROR_INVALID_PARAMETER); there the redirect policy, where it could be set on
+    // the request, vouches that the scheme asked for is the scheme answered over.
+    static std::wstring FinalUrl(HINTERNET request, bool policyHolds, const HttpTarget& target)
     {
         std::vector<wchar_t> buffer(256);
         for (int attempt = 0; attempt < 3; ++attempt) {
             DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
             if (WinHttpQueryOption(request, WINHTTP_OPTION_URL, buffer.data(), &size))
                 return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
-            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            const DWORD code = GetLastError();
+            if (code == ERROR_INVALID_PARAMETER && policyHolds)
+                return (target.secure ? L"https://" : L"http://") + target.host + L"/" + target.path;
+            if (code != ERROR_INSUFFICIENT_BUFFER)
                 return {};
             buffer.resize(size / sizeof(wchar_t) + 1);
         }
