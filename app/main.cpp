@@ -10,6 +10,7 @@
 
 #include "app/app_module.h"
 #include "app/message_loop.h"
+#include "app/side_by_side.h"
 #include "install/compat_flag.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
@@ -63,6 +64,11 @@ static int RunProgram(HINSTANCE instance, int showCommand)
 {
     RestrictDllSearch();
     LeaveLaunchFolder();
+    // Assemblies bound from outside the Windows folder could run code of anyone's in
+    // this elevated process as soon as the first window or GDI+ call loads them: end
+    // as when no window can be made, before any is.
+    if (!OnlySystemAssemblies(nullptr))
+        return 0;
     CoInitialize(nullptr);
 
     ULONG_PTR gdiplusToken = 0;

@@ -15,13 +15,16 @@ add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LO
 
 add_executable(native_tests
   tests/native/app/folder_rules_test.cpp
+  tests/native/app/system_assemblies_test.cpp
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
   tests/native/download/error_rules_test.cpp
+  tests/native/download/final_address_test.cpp
   tests/native/download/progress_batch_test.cpp
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
+  tests/native/install/start_route_test.cpp
   tests/native/lang/ini_text_test.cpp
   tests/native/lang/lang_folder_test.cpp
   tests/native/res/english_ini_test.cpp

@@ -50,6 +50,7 @@ add_library(lumaroute_win STATIC
   app/reflect.cpp
   app/shell_folder.cpp
   app/window_impl.cpp
+  app/side_by_side.cpp
   controls/accessible_control.cpp
   controls/down_progress_bar.cpp
   controls/owner_draw.cpp
@@ -74,6 +75,7 @@ add_library(lumaroute_win STATIC
   install/install_folder.cpp
   install/launch_and_licence.cpp
   install/running_product.cpp
+  install/shell_token.cpp
   lang/language.cpp
   ui/chrome.cpp
   ui/keyboard.cpp

@@ -41,9 +41,10 @@ std::wstring SimpleDisplayName(PCCERT_CONTEXT certificate)
     return name;
 }
 
-// The signer's own chain, built anew: WinVerifyTrust accepts a chain that stops short
-// of a trusted root on some systems, so the chain's own trust bits decide as well.
-LONG CheckSignerChain(PCCERT_CONTEXT certificate)
+// The signer's own chain, built anew at `when` (null: now): WinVerifyTrust accepts a
+// chain that stops short of a trusted root on some systems, so the chain's own trust
+// bits decide as well.
+LONG CheckSignerChain(PCCERT_CONTEXT certificate, const FILETIME* when)
 {
     LPSTR codeSigning = const_cast<LPSTR>(szOID_PKIX_KP_CODE_SIGNING);
     CERT_CHAIN_PARA parameters{};
@@ -52,9 +53,12 @@ LONG CheckSignerChain(PCCERT_CONTEXT certificate)
     parameters.RequestedUsage.Usage.cUsageIdentifier = 1;
     parameters.RequestedUsage.Usage.rgpszUsageIdentifier = &codeSigning;
     PCCERT_CHAIN_CONTEXT built = nullptr;
+    FILETIME at{};
+    if (when != nullptr)
+        at = *when;
     // The signature's own certificates (its store) supply any intermediate.
-    if (!CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &parameters,
-                                 CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT, nullptr, &built))
+    if (!CertGetCertificateChain(nullptr, certificate, when != nullptr ? &at : nullptr, certificate->hCertStore,
+                                 &parameters, CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT, nullptr, &built))
         return static_cast<LONG>(GetLastError());
     const UniqueChain chain(built);
     if (const LONG error = ChainTrustError(chain->TrustStatus.dwErrorStatus))
@@ -99,5 +103,11 @@ LONG CheckPublisher(HANDLE file, const std::wstring& path, const std::wstring& s
     const PCCERT_CONTEXT certificate = signature->pasCertChain[0].pCert;
     if (SimpleDisplayName(certificate) != signer)
         return kPublisherMismatch;
-    return CheckSignerChain(certificate);
+    // A certificate expires; a signature made while it was valid does not. Where a
+    // time-stamp that WinVerifyTrust accepted says when the file was signed, the chain
+    // is judged at that moment (WinVerifyTrust has put it in sftVerifyAsOf); without
+    // one, only today can be vouched for.
+    const bool timeStamped = signature->csCounterSigners > 0 && signature->pasCounterSigners != nullptr &&
+                             signature->pasCounterSigners[0].dwError == ERROR_SUCCESS;
+    return CheckSignerChain(certificate, timeStamped ? &signature->sftVerifyAsOf : nullptr);
 }

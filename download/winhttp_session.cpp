@@ -2,12 +2,15 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <cwchar>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "download/exchange_handles.h"
+#include "download/final_address.h"
 #include "download/http_backends.h"
 
 namespace {
@@ -75,6 +78,10 @@ public:
         // silent): a server that accepts the request and says nothing must fail it too.
         DWORD responseTimeout = m_timeoutMs;
         WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
+        // WinHTTP's default, set on the request so that nothing else decides it: every
+        // redirect is followed except one from https to plain http.
+        DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+        const bool policyHolds = WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
 
         if (!header.empty() &&
             !WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
@@ -84,9 +91,24 @@ public:
         // WinHTTP reports refused certificates and dropped connections only when the
         // response is received, so for the caller they are failures to send.
         if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-            !WinHttpReceiveResponse(request, nullptr))
-            return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
-                        error);
+            !WinHttpReceiveResponse(request, nullptr)) {
+            unsigned long code = m_handles.Aborted() ? kOperationCancelled : GetLastError();
+            // WinHTTP refuses a redirect that changes the scheme as a failed redirect;
+            // one from https to plain http is reported as WinINet reports it, where the
+            // redirect's own answer can still be read (under Wine it cannot, and the
+            // failed redirect keeps its own code).
+            if (code == ERROR_WINHTTP_REDIRECT_FAILED && target.secure &&
+                RedirectLeavesHttps(StatusCode(), LocationHeader()))
+                code = kHttpsToHttpRedirect;
+            return Fail(HttpStep::Send, code, failedStep, error);
+        }
+        // Should a WinHTTP follow a redirect to plain http, or hand the redirect over
+        // unfollowed, neither that nor an answer that came in clear is used.
+        const std::wstring finalUrl = FinalUrl(request, policyHolds, target);
+        if (const unsigned long refused = FinalAddressError(target.secure, finalUrl, StatusCode(), LocationHeader())) {
+            SetLastError(refused);
+            return Fail(HttpStep::Send, refused, failedStep, error);
+        }
         return true;
     }
 
@@ -141,6 +163,33 @@ public:
     void Abort() override { m_handles.Abort(); }
 
 private:
+    // The address the answer came from, after any redirect WinHTTP followed; empty
+    // when it cannot be read. Wine's WinHTTP knows no such option (it answers
+    // ERROR_INVALID_PARAMETER); there the redirect policy, where it could be set on
+    // the request, vouches that the scheme asked for is the scheme answered over.
+    static std::wstring FinalUrl(HINTERNET request, bool policyHolds, const HttpTarget& target)
+    {
+        std::vector<wchar_t> buffer(256);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+            if (WinHttpQueryOption(request, WINHTTP_OPTION_URL, buffer.data(), &size))
+                return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+            const DWORD code = GetLastError();
+            if (code == ERROR_INVALID_PARAMETER && policyHolds)
+                return (target.secure ? L"https://" : L"http://") + target.host + L"/" + target.path;
+            if (code != ERROR_INSUFFICIENT_BUFFER)
+                return {};
+            buffer.resize(size / sizeof(wchar_t) + 1);
+        }
+        return {};
+    }
+
+    std::optional<std::wstring> LocationHeader()
+    {
+        std::wstring location;
+        return Header(L"Location", location) ? std::optional<std::wstring>(location) : std::nullopt;
+    }
+
     const DWORD m_timeoutMs;
     ExchangeHandles<CloseWinHttpHandle> m_handles;
 };

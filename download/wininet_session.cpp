@@ -6,11 +6,13 @@
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/handles.h"
 #include "download/exchange_handles.h"
+#include "download/final_address.h"
 #include "download/http_backends.h"
 
 namespace {
@@ -85,6 +87,13 @@ public:
         if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0))
             return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
                         error);
+        // Windows' WinINet refuses a redirect from https to plain http with this very
+        // code; Wine's follows it. Either way nothing fetched in clear is used.
+        if (const unsigned long refused = FinalAddressError(target.secure, FinalUrl(request), StatusCode(),
+                                                            LocationHeader())) {
+            SetLastError(refused);
+            return Fail(HttpStep::Send, refused, failedStep, error);
+        }
         return true;
     }
 
@@ -142,6 +151,28 @@ public:
     void Abort() override { m_handles.Abort(); }
 
 private:
+    // The address the answer came from, after any redirect WinINet followed; empty
+    // when it cannot be read.
+    static std::wstring FinalUrl(HINTERNET request)
+    {
+        std::vector<wchar_t> buffer(256);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+            if (InternetQueryOptionW(request, INTERNET_OPTION_URL, buffer.data(), &size))
+                return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+                return {};
+            buffer.resize(size / sizeof(wchar_t) + 1);
+        }
+        return {};
+    }
+
+    std::optional<std::wstring> LocationHeader()
+    {
+        std::wstring location;
+        return Header(L"Location", location) ? std::optional<std::wstring>(location) : std::nullopt;
+    }
+
     // A server that stops answering is then a failed request, retried like any other,
     // not a worker held for ever. Windows hands the root's values down to the request;
     // Wine's WinINet heeds them only on the request itself.

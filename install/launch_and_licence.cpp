@@ -5,6 +5,8 @@
 #include "download/download_files.h"
 #include "install/desktop_shell.h"
 #include "install/install_folder.h"
+#include "install/shell_token.h"
+#include "install/start_route.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
@@ -23,15 +25,46 @@ void ShellExecuteDirect(const std::wstring& file)
     ShellExecuteExW(&execute);
 }
 
+// What is opened: the product's program, or an address for the user's browser.
+enum class Opened { Program, Address };
+
+// Without the desktop shell's dispatch, a copy of the shell's own token starts the
+// product, or the shell's own program with the address, which opens it as a
+// double-click would. False when it did not start.
+bool StartWithShellToken(const DesktopShellProcess& shell, const std::wstring& file, Opened what,
+                         const std::wstring& folder)
+{
+    // A quote inside would end the argument early and let the rest pass as more.
+    if (file.find(L'"') != std::wstring::npos)
+        return false;
+    const std::wstring quoted = L"\"" + file + L"\"";
+    if (what == Opened::Program)
+        return StartWithToken(shell.token.get(), file, quoted, folder);
+    if (shell.image.empty())
+        return false;
+    return StartWithToken(shell.token.get(), shell.image, L"\"" + shell.image + L"\" " + quoted, folder);
+}
+
 // A browser or product started by this elevated process would run with administrator
 // rights and expose them to every page and file it opens: the desktop shell starts it
-// as the signed-in user instead, in this process's current folder. Only where no
-// desktop shell can be asked is it started directly.
-void OpenWithShell(const std::wstring& file)
+// as the signed-in user instead, in this process's current folder. Where the shell's
+// dispatch cannot be had, the shell's token is borrowed; this process's own token is
+// used only where it is no elevated one. Otherwise nothing starts.
+void OpenAsSignedInUser(const std::wstring& file, Opened what)
 {
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
-    if (!OpenFromDesktopShell(file, length > 0 && length < MAX_PATH ? folder : L""))
+    wchar_t current[MAX_PATH] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring folder = length > 0 && length < MAX_PATH ? current : L"";
+    const bool dispatched = OpenFromDesktopShell(file, folder);
+    const OwnToken own = OwnTokenKind();
+    const DesktopShellProcess shell = dispatched ? DesktopShellProcess{} : OpenDesktopShellProcess();
+    StartRoute route = ChooseStartRoute(dispatched, shell.kind, own);
+    if (route == StartRoute::WithShellToken) {
+        if (StartWithShellToken(shell, file, what, folder))
+            return;
+        route = ChooseStartRoute(false, ShellToken::Unavailable, own);
+    }
+    if (route == StartRoute::WithOwnToken)
         ShellExecuteDirect(file);
 }
 
@@ -39,7 +72,7 @@ void OpenWithShell(const std::wstring& file)
 
 LRESULT CMainDlg::OnLicence(WORD, WORD, HWND, BOOL&)
 {
-    OpenWithShell(LoadLangString(L"STR_LICENCE_URL"));
+    OpenAsSignedInUser(LoadLangString(L"STR_LICENCE_URL"), Opened::Address);
     return 0;
 }
 
@@ -59,7 +92,7 @@ LRESULT CMainDlg::OnLaunch(WORD, WORD, HWND, BOOL&)
     // The product starts in the installer's current folder; if its own folder is
     // missing, it stays what it was.
     SetCurrentDirectoryW(ProductWorkingFolder(g_strInstallPath, company, project).c_str());
-    OpenWithShell(executable);
+    OpenAsSignedInUser(executable, Opened::Program);
     CloseAndQuit(1000);
     return 0;
 }

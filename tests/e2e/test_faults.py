@@ -9,7 +9,8 @@ import unittest
 
 from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, content_hash, wait_for
 
-from fault_server import (Cut, ExtraBody, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
+import fault_server  # noqa: E402
+from fault_server import (Cut, ExtraBody, Redirect, Stall, Status, Throttle, WholeFile, WrongRange,  # noqa: E402
                           always, combine)
 
 NETWORK_ERROR = "Network error : "
@@ -123,6 +124,21 @@ class FaultTest(InstallationTestCase):
         self.assertEqual(verbs, ["GET"] * PROBE_ATTEMPTS + ["HEAD"] * PROBE_ATTEMPTS,
                          "WinINet's GETs, then WinHTTP's HEADs")
         self.assertEqual([r for r in server.requests() if r["range"] not in ("", "-")], [], "no range")
+
+    def test_an_https_address_redirected_to_plain_http_ends_in_one_network_box(self):
+        # Windows' WinINet refuses such a redirect itself (12040); Wine's follows it, as
+        # the plain server's log shows, and the program must refuse the answer. The box
+        # shows WinHTTP's code, which asks last: 12040 where the refused redirect can be
+        # read; Wine's WinHTTP refuses it as a failed redirect (12156) and lets nothing
+        # of it be read.
+        plain = self.stack.enter_context(fault_server.FaultServer(self.installer_file))
+        location = f"http://127.0.0.1:{plain.port}/trial/lumaroute.exe"
+        server = self.serve_with_fault_server(plan=lambda request: Redirect(location))
+        box = self.start_and_expect_one_error_box(NETWORK_ERROR)
+        self.assertTrue({NETWORK_ERROR + "12040", NETWORK_ERROR + "12156"} & set(box["texts"]), box["texts"])
+        self.assertEqual(len(server.probes()), 2 * PROBE_ATTEMPTS, "retried over both interfaces")
+        self.assertEqual(server.ranges() + plain.ranges(), [], "no range asked for, in clear or not")
+        self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
 
     def test_a_full_disk_is_a_system_error_and_leaves_nothing_behind(self):
         # The working folder lies on a filesystem too small for the first segment, while

@@ -100,6 +100,16 @@ class Status:
 
 
 @dataclass(frozen=True)
+class Redirect:
+    """A 302 to `location`, with an empty body."""
+    location: str
+
+    def answer(self, exchange: "_Exchange") -> str:
+        exchange.send_head(302, "0", location=self.location)
+        return "complete"
+
+
+@dataclass(frozen=True)
 class WholeFile:
     """The range ignored: 200 and the whole file."""
 
@@ -215,13 +225,15 @@ class _Exchange:
         return self.span()
 
     def send_head(self, status: int, length: str | None, content_range: str | None = None,
-                  content_type: str = "application/octet-stream") -> None:
+                  content_type: str = "application/octet-stream", location: str | None = None) -> None:
         lines = [f"HTTP/1.1 {status} {_reason(status)}", f"Content-Type: {content_type}",
                  "Accept-Ranges: bytes"]
         if length is not None:
             lines.append(f"Content-Length: {length}")
         if content_range is not None:
             lines.append(f"Content-Range: {content_range}")
+        if location is not None:
+            lines.append(f"Location: {location}")
         if not self.keep_alive:
             lines.append("Connection: close")
         self.sock.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
