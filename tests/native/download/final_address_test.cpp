@@ -47,8 +47,9 @@ TEST(FinalAddress, AnHttpsRequestThatEndsAnywhereButHttpsFailsWithTheRedirectCod
     for (const AddressCase& c : cases) {
         EXPECT_EQ(FinalAddressError(c.secure, c.finalUrl, c.status, c.location), c.expected) << c.what;
         // A refused redirect's own answer (WinHTTP's failed redirect) is read the same way.
-        if (c.secure && c.finalUrl.starts_with(L"https://"))
+        if (c.secure && c.finalUrl.starts_with(L"https://")) {
             EXPECT_EQ(RedirectLeavesHttps(c.status, c.location), c.expected != 0) << c.what;
+        }
     }
 }
 
