@@ -21,6 +21,11 @@ add_link_options(-Wl,--dynamicbase -Wl,--nxcompat)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_link_options(-Wl,--large-address-aware)
 endif()
+# Windows 7, the oldest Windows the code is built for, also in the headers: Windows
+# takes a program of an older subsystem version for one written before the desktop
+# compositor and hands it a compatible window frame instead of the true one.
+add_link_options(-Wl,--major-subsystem-version,6,--minor-subsystem-version,1
+                 -Wl,--major-os-version,6,--minor-os-version,1)
 
 # The embedded English language file for `server` and the resource fragment that
 # names it, in build/<folder>/ (whose path the resource compiler is given).

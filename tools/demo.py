@@ -15,6 +15,8 @@ output folder (setup, custom area, installing, finished) and printing their path
 usage: demo.py BUILD_FOLDER OUTPUT_FOLDER WINE_TEMPLATE
 (under 64-bit Wine with LUMAROUTE_WINE_ARCH=win64, for a 64-bit build and template)
 """
+import contextlib
+import fcntl
 import os
 import random
 import subprocess
@@ -27,7 +29,24 @@ import servers  # noqa: E402
 import wine  # noqa: E402
 
 PORT = 18443
+# Taken by the end-to-end tests where they cannot have a network of their own and serve
+# on this machine's loopback (tests/harness/own_network.sh).
+PORT_LOCK = "/tmp/lumaroute-e2e-port.lock"
 AGREE, INSTALL, CUSTOMIZE = (25, 334), (382, 258), (630, 335)
+
+
+@contextlib.contextmanager
+def port_held():
+    fd = os.open(PORT_LOCK, os.O_RDONLY | os.O_CREAT, 0o666)
+    try:
+        try:
+            fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            print(f"waiting for the tests that serve on port {PORT} to finish with it")
+            fcntl.flock(fd, fcntl.LOCK_EX)
+        yield
+    finally:
+        os.close(fd)
 
 
 def save_window(run: "desktop.Installer", window: dict, png: Path) -> Path:
@@ -88,7 +107,7 @@ def main() -> int:
     (docroot / "trial" / "lumaroute.exe").write_bytes(installer)
     (docroot / "terms-of-use.html").write_text("<h1>Brinmark License Agreement</h1>\n")
 
-    with servers.Nginx(out / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT):
+    with port_held(), servers.Nginx(out / "nginx", docroot, certs.server_cert, certs.server_key, port=PORT):
         display = os.environ.get("DISPLAY")
         try:
             if display:

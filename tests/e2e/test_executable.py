@@ -1,10 +1,12 @@
 """The shipped file itself: a small 32-bit GUI program that needs no DLL beyond Windows'
 own, with its debug information in a file beside it. It is the 32-bit build even where
-the other tests run the 64-bit one."""
+the other tests run the 64-bit one, so these checks hold on every machine, also where
+32-bit Windows code cannot run."""
 import os
 import re
 import subprocess
 import unittest
+import xml.etree.ElementTree as ElementTree
 import zlib
 from pathlib import Path
 
@@ -15,6 +17,28 @@ KNOWN_DLLS = {"kernel32.dll", "msvcrt.dll"}
 
 # The whole program, pictures included: it is the first thing a user downloads.
 MAX_BYTES = 450 * 1024
+
+
+def import_names(library: Path) -> dict:
+    """The functions of an i686 import library by symbol (`_MessageBoxW@16`), each with
+    the name its import asks the DLL for (the hint/name entry, after the two-byte hint)."""
+    def tool(name: str, *args: str) -> str:
+        return subprocess.run([f"i686-w64-mingw32-{name}", *args, str(library)], capture_output=True, text=True,
+                              check=True).stdout
+
+    data, member = {}, None
+    for line in tool("objdump", "-s", "-j", ".idata$6").splitlines():
+        if found := re.match(r"^(\S+\.o):\s+file format", line):
+            member = found[1]
+        elif re.match(r"^ [0-9a-f]{4} ", line):
+            # The offset, then up to 16 bytes in hex in a fixed-width column.
+            data[member] = data.get(member, b"") + bytes.fromhex(line[6:41].replace(" ", ""))
+    names = {}
+    for line in tool("nm", "-A", "--defined-only").splitlines():
+        member, symbol = line.split(":")[-2], line.split()[-1]
+        if symbol.startswith("__imp_") and member in data:
+            names[symbol[len("__imp_"):]] = data[member][2:data[member].index(b"\0", 2)].decode("ascii")
+    return names
 
 
 class ExecutableTest(unittest.TestCase):
@@ -33,6 +57,32 @@ class ExecutableTest(unittest.TestCase):
     def test_is_a_32_bit_windows_gui_program(self):
         self.assertRegex(self.headers, r"file format pei-i386")
         self.assertRegex(self.headers, r"Subsystem\s+00000002\s+\(Windows GUI\)")
+        # Windows 7, the oldest it is built for (_WIN32_WINNT): from 6.0 on, Windows
+        # reports the true frame of a window instead of a compatible one.
+        version = re.findall(r"M(?:aj|in)orSubsystemVersion\s+(\d+)", self.headers)
+        self.assertEqual(version, ["6", "1"])
+        # The program and the common controls and GDI+ it asks for are all x86: Windows
+        # refuses to start a program whose manifest names another processor's.
+        manifest = re.search(rb"<assembly .*?</assembly>", self.exe.read_bytes(), re.S)
+        self.assertIsNotNone(manifest, "an embedded manifest")
+        identities = ElementTree.fromstring(manifest.group()).iter("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
+        self.assertEqual([i.get("processorArchitecture") for i in identities], ["x86"] * 3)
+
+    def test_each_delay_loaded_function_is_asked_for_by_the_name_its_dll_exports(self):
+        # A 32-bit stdcall function's symbol carries its stack size (MessageBoxW@16); the
+        # DLL exports it by the name MinGW-w64's import library imports it by, most often
+        # without. The delay-load stubs of the build (beside the program) must ask for
+        # exactly that name, or the function is not found when first called.
+        stubs = sorted((self.exe.parent / "delay-imports").glob("lib*_delay.a"))
+        self.assertIn("libuser32_delay.a", [stub.name for stub in stubs])
+        for stub in stubs:
+            dll = stub.name[len("lib"):-len("_delay.a")]
+            library = subprocess.run(["i686-w64-mingw32-gcc", f"-print-file-name=lib{dll}.a"], capture_output=True,
+                                     text=True, check=True).stdout.strip()
+            with self.subTest(dll=dll):
+                asked, exported = import_names(stub), import_names(Path(library))
+                self.assertTrue(asked)
+                self.assertEqual({s: n for s, n in asked.items() if exported.get(s) != n}, {})
 
     def objdump(self, *args: str, path: "Path | None" = None) -> str:
         return subprocess.run(["i686-w64-mingw32-objdump", *args, str(path or self.exe)], capture_output=True,
