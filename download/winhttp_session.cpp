@@ -169,19 +169,12 @@ private:
     // the request, vouches that the scheme asked for is the scheme answered over.
     static std::wstring FinalUrl(HINTERNET request, bool policyHolds, const HttpTarget& target)
     {
-        std::vector<wchar_t> buffer(256);
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-            if (WinHttpQueryOption(request, WINHTTP_OPTION_URL, buffer.data(), &size))
-                return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
-            const DWORD code = GetLastError();
-            if (code == ERROR_INVALID_PARAMETER && policyHolds)
-                return (target.secure ? L"https://" : L"http://") + target.host + L"/" + target.path;
-            if (code != ERROR_INSUFFICIENT_BUFFER)
-                return {};
-            buffer.resize(size / sizeof(wchar_t) + 1);
-        }
-        return {};
+        const std::wstring url = QueryGrowingText([request](wchar_t* buffer, DWORD& size) {
+            return WinHttpQueryOption(request, WINHTTP_OPTION_URL, buffer, &size) != FALSE;
+        });
+        if (url.empty() && GetLastError() == ERROR_INVALID_PARAMETER && policyHolds)
+            return (target.secure ? L"https://" : L"http://") + target.host + L"/" + target.path;
+        return url;
     }
 
     std::optional<std::wstring> LocationHeader()

@@ -155,16 +155,9 @@ private:
     // when it cannot be read.
     static std::wstring FinalUrl(HINTERNET request)
     {
-        std::vector<wchar_t> buffer(256);
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-            if (InternetQueryOptionW(request, INTERNET_OPTION_URL, buffer.data(), &size))
-                return std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
-            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-                return {};
-            buffer.resize(size / sizeof(wchar_t) + 1);
-        }
-        return {};
+        return QueryGrowingText([request](wchar_t* buffer, DWORD& size) {
+            return InternetQueryOptionW(request, INTERNET_OPTION_URL, buffer, &size) != FALSE;
+        });
     }
 
     std::optional<std::wstring> LocationHeader()

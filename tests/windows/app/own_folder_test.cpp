@@ -8,13 +8,9 @@
 #include <string>
 
 #include "app/own_folder.h"
+#include "tests/windows/under_wine.h"
 
 namespace {
-
-bool UnderWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 class OwnFolderTest : public ::testing::Test {
 protected:

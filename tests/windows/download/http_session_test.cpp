@@ -16,6 +16,7 @@
 
 #include "download/http_session.h"
 #include "download/http_timeout.h"
+#include "tests/windows/under_wine.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ enum class Scheme { Plain, Tls };
 // ERROR_INTERNET_CANNOT_CONNECT, which WinHTTP numbers the same.
 constexpr unsigned long kCannotConnect = 12029;
 
-bool RunningOnWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 // What a certificate from an unknown CA is refused with. Windows names it: WinINet
 // ERROR_INTERNET_INVALID_CA, WinHTTP its ERROR_WINHTTP_SECURE_FAILURE. Wine 8 reports
 // it differently, WinINet as a failed revocation check and WinHTTP as a failure of
@@ -37,7 +33,7 @@ bool RunningOnWine()
 // Wine too these codes stand for the certificate and nothing else.
 unsigned long UnknownCaError(Api api)
 {
-    if (RunningOnWine())
+    if (UnderWine())
         return api == Api::WinHttp ? 12157 : 12057;
     return api == Api::WinHttp ? 12175 : 12045;
 }

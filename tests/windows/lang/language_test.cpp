@@ -11,6 +11,7 @@
 #include "app/handles.h"
 #include "lang/language.h"
 #include "res/resource.h"
+#include "tests/windows/under_wine.h"
 
 namespace {
 
@@ -136,11 +137,6 @@ public:
 private:
     std::wstring m_path;
 };
-
-bool UnderWine()
-{
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
 
 // The maker's folder and the data folder as a fresh machine has them: absent.
 void RemoveDataFolders()
