@@ -26,7 +26,7 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps skin windows windows64 tested native test demo bench sign clean
+.PHONY: all deps skin shipped windows windows64 tested native test demo bench sign clean
 
 all: windows
 
@@ -58,6 +58,11 @@ windows: $(DEPS) $(WINDOWS)/build.ninja
 windows64: $(DEPS) $(WINDOWS64)/build.ninja
 	cmake --build $(WINDOWS64)
 
+# The shipped program. Where the tests run the 32-bit build, that whole build; where
+# they run the 64-bit one, only the program, which the tests check as a file.
+shipped: $(WINE_ARCH) $(WINDOWS)/build.ninja
+	cmake --build $(WINDOWS) $(if $(fallback),--target LumarouteSetup)
+
 # The build the tests run: the 32-bit one (made by `windows`) or the 64-bit one.
 tested: $(WINE_ARCH)
 	$(if $(fallback),@$(MAKE) --no-print-directory windows64)
@@ -66,12 +71,12 @@ native: $(DEPS) $(NATIVE)/build.ninja
 	cmake --build $(NATIVE)
 
 # After the run, every case that skipped itself is named with its reason.
-test: windows tested native
+test: shipped tested native
 	@cd $(NATIVE) && { ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  sed -n "s/^\(test_[a-z0-9_]*\) (\(.*\)) \.\.\. skipped /skipped: \2: /p" Testing/Temporary/LastTest.log; \
 	  exit $$status; }
 
-demo: windows tested
+demo: shipped tested
 	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
 
 # Measures the download against a bare 40-range WinINet program, curl and aria2c over

@@ -7,6 +7,7 @@ import subprocess
 import time
 import unittest
 
+from e2e_case import load_tests  # noqa: F401  (the module may run in shares)
 from install_case import HTTP_TIMEOUT_SECONDS, InstallationTestCase, content_hash, wait_for
 
 import fault_server  # noqa: E402

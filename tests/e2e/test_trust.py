@@ -5,6 +5,7 @@ import shutil
 import unittest
 from pathlib import Path
 
+from e2e_case import load_tests  # noqa: F401  (the module may run in shares)
 from install_case import InstallationTestCase, content_hash, wait_for
 
 # DLLs that the program, or Windows on its behalf, loads or might look for.

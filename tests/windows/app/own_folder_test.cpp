@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/own_folder.h"
@@ -24,23 +25,10 @@ protected:
     }
     void TearDown() override
     {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((parent + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..")
-                    continue;
-                DeleteFileW((parent + L"\\" + name + L"\\theirs.txt").c_str());
-                DeleteFileW((parent + L"\\" + name + L"\\inside.tmp").c_str());
-                DeleteFileW((parent + L"\\" + name + L"\\inside.exe").c_str());
-                RemoveDirectoryW((parent + L"\\" + name).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(parent.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(parent, ignored);
     }
-    // The names in `parent` other than the working folder's own.
+    // The folder the working folder was moved aside to, if any.
     std::wstring AsideFolder() const
     {
         WIN32_FIND_DATAW found{};

@@ -84,17 +84,6 @@ TEST(SideBySideTest, APrivateAssemblyBesideTheManifestIsRefused)
     EXPECT_FALSE(OnlySystemAssemblies(context.get()));
 }
 
-TEST(SideBySideTest, TheSystemCommonControlsAreAccepted)
-{
-    ManifestFolder folder;
-    const UniqueContext context = ContextFrom(folder.Write(
-        L"root.manifest", RootManifest("<assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
-                                       "version=\"6.0.0.0\" processorArchitecture=\"*\" "
-                                       "publicKeyToken=\"6595b64144ccf1df\" language=\"*\"/>")));
-    ASSERT_TRUE(context) << GetLastError();
-    EXPECT_TRUE(OnlySystemAssemblies(context.get()));
-}
-
 // The test program carries the setup's manifest: common controls 6 and GDI+, which
 // Wine keeps under C:\windows\winsxs as Windows does under its WinSxS folder.
 TEST(SideBySideTest, TheProcessDefaultContextOfThisProgramIsAccepted)
