@@ -91,14 +91,15 @@ def ensure_template(template: Path) -> Path:
 
 
 def clone_prefix(template: Path, target: Path) -> Path:
-    """Copies the template. The system DLLs, which nothing writes, are shared as hard
-    links; every other file is a copy of its own, since Wine rewrites some in place."""
+    """Copies the template. The system DLLs and the side-by-side assemblies, which
+    nothing writes, are shared as hard links; every other file is a copy of its own,
+    since Wine rewrites some in place."""
     shutil.rmtree(target, ignore_errors=True)
     target.parent.mkdir(parents=True, exist_ok=True)
     subprocess.run(["cp", "-al", str(template), str(target)], check=True)
-    system32 = target / "drive_c" / "windows" / "system32"
+    shared = {target / "drive_c" / "windows" / name for name in ("system32", "syswow64", "winsxs")}
     for root, dirs, files in os.walk(target):
-        if Path(root) == system32:
+        if Path(root) in shared:
             dirs.clear()
             continue
         for name in files:
