@@ -26,7 +26,7 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps skin shipped windows windows64 tested native test demo bench sign clean
+.PHONY: all deps skin shipped template windows windows64 tested native test demo bench sign clean
 
 all: windows
 
@@ -70,8 +70,15 @@ tested: $(WINE_ARCH)
 native: $(DEPS) $(NATIVE)/build.ninja
 	cmake --build $(NATIVE)
 
-# After the run, every case that skipped itself is named with its reason.
-test: shipped tested native
+# The Wine prefix every test clones, made while the builds run.
+template: $(WINE_ARCH)
+	@LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tests/harness/make_template.py $(wine_root)/template
+
+# The three builds and the template side by side, since each has stretches that use
+# one core (GoogleTest's one big file, the links). After the run, every case that
+# skipped itself is named with its reason.
+test: $(WINE_ARCH)
+	@$(MAKE) --no-print-directory -j4 shipped tested native template
 	@cd $(NATIVE) && { ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  sed -n "s/^\(test_[a-z0-9_]*\) (\(.*\)) \.\.\. skipped /skipped: \2: /p" Testing/Temporary/LastTest.log; \
 	  exit $$status; }
