@@ -37,6 +37,8 @@ target_compile_definitions(native_tests PRIVATE
   LOOPBACK_LANGUAGE_FILE="${LOOPBACK_LANGUAGE_FILE}"
   LANGUAGE_SERVER="${LUMAROUTE_SERVER}")
 target_link_libraries(native_tests PRIVATE lumaroute_core GTest::gtest_main)
+# GoogleTest's header, read once for all the test files.
+target_precompile_headers(native_tests PRIVATE <gtest/gtest.h> <string> <vector>)
 gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
 
 # The benchmark's arithmetic (bench/measures.py); the benchmark itself is `make bench`.

@@ -60,15 +60,22 @@ class Installer:
 
     # --- process -------------------------------------------------------------------
     def start(self, exe: "Path | str", *args: str) -> "Installer":
-        """Starts `exe`: a Linux path, or a Windows path (a str) inside the prefix."""
+        """Starts `exe`: a Linux path, or a Windows path (a str) inside the prefix.
+        Wine's own start of the helper, when it dies before the helper says a word
+        (seen on a loaded machine), is tried once more; what
+        Wine said is kept in the run folder."""
         self.workdir.mkdir(parents=True, exist_ok=True)
-        self.exit_file = self.workdir / f"exit-{time.monotonic_ns()}.txt"
-        self.process = subprocess.Popen(
-            wine.command(str(self.helper), "launch", wine.windows_path(self.exit_file),
-                         exe if isinstance(exe, str) else wine.windows_path(exe), *args),
-            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-            start_new_session=True)
-        line = self.process.stdout.readline().strip()
+        for attempt in range(2):
+            self.exit_file = self.workdir / f"exit-{time.monotonic_ns()}.txt"
+            with open(self.workdir / "wine-stderr.txt", "a") as errors:
+                self.process = subprocess.Popen(
+                    wine.command(str(self.helper), "launch", wine.windows_path(self.exit_file),
+                                 exe if isinstance(exe, str) else wine.windows_path(exe), *args),
+                    env=self.env, stdout=subprocess.PIPE, stderr=errors, text=True, start_new_session=True)
+            line = self.process.stdout.readline().strip()
+            if line or attempt == 1:
+                break
+            self.stop()
         if not line.isdigit():
             raise AssertionError(f"the program did not start ({line!r})")
         self.pid = int(line)
