@@ -19,27 +19,20 @@ class InstallerRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t own[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, own, MAX_PATH);
-        folder = own;
-        folder.resize(folder.rfind(L'\\'));
-        stub = folder + L"\\stub_installer.exe";
         CreateDirectoryW(L"C:\\stub-records", nullptr);
         DeleteFileW(kRecord);
-        stop.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     }
-    void TearDown() override
-    {
-        DeleteFileW(kHold);
-        DeleteFileW(kRecord);
-    }
+    void TearDown() override { DeleteFileW(kHold); }
+    // The stand-in lies beside this program, which runs in that folder.
     InstallerRun Run(const std::function<void()>& started)
     {
-        return RunInstaller(stub, L" /verysilent /Brinmark /path=\"C:\\stub-target\"", folder, stop.get(), started);
+        wchar_t folder[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, folder);
+        return RunInstaller(std::wstring(folder) + L"\\stub_installer.exe", L" /verysilent /path=\"C:\\stub-target\"",
+                            folder, stop.get(), started);
     }
 
-    std::wstring folder, stub;
-    UniqueHandle stop;
+    UniqueHandle stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 TEST_F(InstallerRunTest, StoppedBeforeItsStartTheInstallerIsEndedUnrun)
