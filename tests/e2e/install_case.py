@@ -23,6 +23,10 @@ def content_hash(data: bytes) -> str:
     return hashlib.sha256(data).hexdigest()
 
 
+# The signed stand-in installer, by the certificate that signed it.
+_STAND_IN: "dict[Path, bytes]" = {}
+
+
 class InstallationTestCase(InstallerTestCase):
     """Gives `self.installer_bytes` (served at /trial/lumaroute.exe by what
     `serve()` starts) and `self.records`, where the stand-in writes what it saw."""
@@ -31,9 +35,12 @@ class InstallationTestCase(InstallerTestCase):
         super().setUp()
         self.exe = Path(os.environ["LUMAROUTE_E2E_EXE"]).resolve()
         self.certs = servers.make_test_ca(Path(os.environ["E2E_WORKDIR"]) / "certs")
-        # Signed by the publisher the program is built to require.
-        stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
-        self.installer_bytes = self.signed(stub + random.Random(2026).randbytes(INSTALLER_PADDING))
+        # Signed by the publisher the program is built to require; made once for all the
+        # cases of a run, since it is the same file for each.
+        if self.certs.publisher_cert not in _STAND_IN:
+            stub = Path(os.environ["STUB_INSTALLER"]).read_bytes()
+            _STAND_IN[self.certs.publisher_cert] = self.signed(stub + random.Random(2026).randbytes(INSTALLER_PADDING))
+        self.installer_bytes = _STAND_IN[self.certs.publisher_cert]
         self.docroot = self.workdir / "www"
         (self.docroot / "trial").mkdir(parents=True)
         self.installer_file = self.docroot / "trial" / "lumaroute.exe"
