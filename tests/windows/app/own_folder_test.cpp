@@ -6,40 +6,28 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/own_folder.h"
 #include "tests/windows/under_wine.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 class OwnFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        parent = std::wstring(temp) + L"own-folder-" + std::to_wstring(GetCurrentProcessId());
-        ASSERT_TRUE(CreateDirectoryW(parent.c_str(), nullptr));
-        path = parent + L"\\Quorvex";
-    }
+    void SetUp() override { ASSERT_TRUE(fs::create_directory(parent)); }
     void TearDown() override
     {
         std::error_code ignored;
-        std::filesystem::remove_all(parent, ignored);
-    }
-    // The folder the working folder was moved aside to, if any.
-    std::wstring AsideFolder() const
-    {
-        WIN32_FIND_DATAW found{};
-        const HANDLE search = FindFirstFileW((parent + L"\\Quorvex.*.aside").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return {};
-        FindClose(search);
-        return parent + L"\\" + found.cFileName;
+        fs::remove_all(parent, ignored);
     }
 
-    std::wstring parent, path;
+    const fs::path parent = fs::temp_directory_path() / ("own-folder-" + std::to_string(GetCurrentProcessId()));
+    const std::wstring path = (parent / "Quorvex").wstring();
 };
 
 TEST_F(OwnFolderTest, AMissingFolderIsMadeWithItsSecurityAndCheckedThroughItsHandle)
@@ -69,46 +57,35 @@ TEST_F(OwnFolderTest, AMissingFolderIsMadeWithItsSecurityAndCheckedThroughItsHan
 
 TEST_F(OwnFolderTest, SomeoneElsesWorkingFolderIsMovedAsideUntouchedAndADataFolderLeftAlone)
 {
-    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
-    const HANDLE theirs = CreateFileW((path + L"\\theirs.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(theirs, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(theirs, "theirs", 6, &written, nullptr);
-    CloseHandle(theirs);
+    ASSERT_TRUE(fs::create_directory(path));
+    std::ofstream(fs::path(path) / "theirs.txt") << "theirs";
 
     OwnFolder data;
     EXPECT_EQ(HoldOwnFolder(path, FolderKind::Data, data), OwnFolderOutcome::UseEmbedded);
-    EXPECT_NE(GetFileAttributesW((path + L"\\theirs.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(fs::exists(fs::path(path) / "theirs.txt"));
 
     OwnFolder working;
     ASSERT_EQ(HoldOwnFolder(path, FolderKind::Working, working), OwnFolderOutcome::Held) << GetLastError();
-    EXPECT_EQ(GetFileAttributesW((path + L"\\theirs.txt").c_str()), INVALID_FILE_ATTRIBUTES) << "a new folder";
-    const std::wstring aside = AsideFolder();
-    ASSERT_FALSE(aside.empty()) << "theirs was moved to Quorvex.<time>.aside";
-    const HANDLE kept = CreateFileW((aside + L"\\theirs.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(kept, INVALID_HANDLE_VALUE);
-    char text[8] = {};
-    ReadFile(kept, text, sizeof(text), &written, nullptr);
-    CloseHandle(kept);
-    EXPECT_EQ(std::string(text, written), "theirs");
-
-    // The folder it leaves behind is theirs: the setup never deletes it.
-    working.held.reset();
-    RemoveOwnFolderIfEmpty(aside, working.identity);
-    EXPECT_NE(GetFileAttributesW(aside.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(fs::is_empty(path)) << "a new folder";
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(parent))
+        if (entry.path().filename().string().starts_with("Quorvex.") && entry.path().extension() == ".aside")
+            aside.push_back(entry.path());
+    ASSERT_EQ(aside.size(), 1u) << "theirs was moved to Quorvex.<time>.aside";
+    std::string text;
+    std::ifstream(aside[0] / "theirs.txt") >> text;
+    EXPECT_EQ(text, "theirs");
 }
 
 TEST_F(OwnFolderTest, AHeldFolderCannotBeRenamedWhileFilesAreMadeAndRenamedInIt)
 {
     OwnFolder folder;
     ASSERT_EQ(HoldOwnFolder(path, FolderKind::Working, folder), OwnFolderOutcome::Held);
-    const std::wstring elsewhere = parent + L"\\elsewhere";
+    const std::wstring elsewhere = (parent / "elsewhere").wstring();
     EXPECT_FALSE(MoveFileW(path.c_str(), elsewhere.c_str()));
 
     const std::wstring inside = path + L"\\inside.tmp";
-    const HANDLE file = CreateFileW(inside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(std::ofstream(fs::path(inside)) << "made");
     EXPECT_TRUE(MoveFileW(inside.c_str(), (path + L"\\inside.exe").c_str()));
 
     folder.held.reset();

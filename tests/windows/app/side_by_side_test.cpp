@@ -8,43 +8,12 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/side_by_side.h"
 
 namespace {
 
-// A folder of its own under the temporary folder, with files written into it.
-class ManifestFolder {
-public:
-    ManifestFolder()
-    {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        m_path = std::wstring(temp) + L"side_by_side_test." + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~ManifestFolder()
-    {
-        for (const std::wstring& file : m_files)
-            DeleteFileW(file.c_str());
-        RemoveDirectoryW(m_path.c_str());
-    }
-    ManifestFolder(const ManifestFolder&) = delete;
-    ManifestFolder& operator=(const ManifestFolder&) = delete;
-
-    std::wstring Write(const std::wstring& name, const std::string& text)
-    {
-        const std::wstring file = m_path + L"\\" + name;
-        std::ofstream(std::filesystem::path(file), std::ios::binary) << text;
-        m_files.push_back(file);
-        return file;
-    }
-
-private:
-    std::wstring m_path;
-    std::vector<std::wstring> m_files;
-};
+namespace fs = std::filesystem;
 
 struct ContextReleaser {
     void operator()(HANDLE context) const { ReleaseActCtx(context); }
@@ -71,17 +40,18 @@ std::string RootManifest(const std::string& dependency)
 
 TEST(SideBySideTest, APrivateAssemblyBesideTheManifestIsRefused)
 {
-    ManifestFolder folder;
-    folder.Write(L"Lumaroute.Test.Private.manifest",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                 "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
-                 "  <assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Private\" version=\"1.0.0.0\"/>\n"
-                 "</assembly>\n");
-    const UniqueContext context = ContextFrom(folder.Write(
-        L"root.manifest",
-        RootManifest("<assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Private\" version=\"1.0.0.0\"/>")));
-    ASSERT_TRUE(context) << "the private assembly was found beside the manifest: " << GetLastError();
-    EXPECT_FALSE(OnlySystemAssemblies(context.get()));
+    const fs::path folder = fs::temp_directory_path() / ("side-by-side-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const std::string identity = "<assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Private\" version=\"1.0.0.0\"/>";
+    std::ofstream(folder / "Lumaroute.Test.Private.manifest")
+        << "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">" << identity << "</assembly>";
+    std::ofstream(folder / "root.manifest") << RootManifest(identity);
+    {
+        const UniqueContext context = ContextFrom((folder / "root.manifest").wstring());
+        ASSERT_TRUE(context) << "the private assembly was found beside the manifest: " << GetLastError();
+        EXPECT_FALSE(OnlySystemAssemblies(context.get()));
+    }
+    fs::remove_all(folder);
 }
 
 // The test program carries the setup's manifest: common controls 6 and GDI+, which
