@@ -38,7 +38,7 @@ class FaultTest(InstallationTestCase):
 
     # --- downloads that complete -----------------------------------------------------
     def test_forty_ranges_are_in_flight_at_the_same_time(self):
-        server = self.serve_with_fault_server(hold=2.0)
+        server = self.serve_with_fault_server(gather=40)
         window = self.start()
         self.tick_and_install(window)
         self.wait_finished()

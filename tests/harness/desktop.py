@@ -6,6 +6,7 @@ program's full exit code.
 """
 import json
 import os
+import select
 import subprocess
 import time
 from pathlib import Path
@@ -47,13 +48,71 @@ class Screenshot:
         return tuple(self.rgb[offset:offset + 3])
 
 
+class Helper:
+    """The Windows-side helper of a Wine session, started once and asked one request
+    at a time (its `serve` mode), so that polling for windows starts no Wine process.
+    A request that gets no answer in time (a Wine start that hung, seen on a loaded
+    machine) is asked once more of a helper started anew."""
+
+    def __init__(self, env: dict, helper: Path, log: Path):
+        self.env = env
+        self.helper = helper
+        self.log = log
+        self.process = None
+
+    def ask(self, *request: str, timeout: float = 30) -> tuple:
+        """The request's output and status."""
+        for attempt in range(2):
+            if self.process is None:
+                self.log.parent.mkdir(parents=True, exist_ok=True)
+                with open(self.log, "a") as errors:
+                    self.process = subprocess.Popen(
+                        wine.command(str(self.helper), "serve"), env=self.env, stdin=subprocess.PIPE,
+                        stdout=subprocess.PIPE, stderr=errors, start_new_session=True)
+                self.pending = b""
+            try:
+                return self._exchange(" ".join(request), timeout)
+            except TimeoutError:
+                with open(self.log, "a") as errors:
+                    errors.write(f"no answer to {request} within {timeout} s\n")
+                self.stop()
+                if attempt == 1:
+                    raise
+
+    def _exchange(self, request: str, timeout: float) -> tuple:
+        self.process.stdin.write(request.encode() + b"\n")
+        self.process.stdin.flush()
+        deadline = time.monotonic() + timeout
+        out = self.process.stdout.fileno()
+        while not (self.pending.endswith(b"\n") and self.pending.rsplit(b"\n", 2)[-2].startswith(b".")):
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or not select.select([out], [], [], remaining)[0]:
+                raise TimeoutError(request)
+            chunk = os.read(out, 65536)
+            if not chunk:
+                raise AssertionError(f"the helper ended while asked {request!r}")
+            self.pending += chunk
+        lines = self.pending.decode().splitlines()
+        self.pending = b""
+        return "".join(line + "\n" for line in lines[:-1]), int(lines[-1][1:])
+
+    def stop(self):
+        if self.process is not None:
+            wine.kill_group(self.process)
+            self.process.stdin.close()
+            self.process.stdout.close()
+            self.process = None
+
+
 class Installer:
     """One run of the program in a Wine session (prefix and display) of its own."""
 
-    def __init__(self, env: dict, helper: Path, workdir: Path):
+    def __init__(self, env: dict, helper: Path, workdir: Path, server: "Helper | None" = None):
         self.env = env
         self.helper = helper
         self.workdir = workdir
+        self.server = server or Helper(env, helper, workdir / "helper-stderr.txt")
+        self.owns_server = server is None
         self.process = None
         self.pid = None
         self.exit_file = None
@@ -95,13 +154,14 @@ class Installer:
         if self.process is not None:
             wine.kill_group(self.process)
             self.process.stdout.close()
+        if self.owns_server:
+            self.server.stop()
 
     # --- windows -------------------------------------------------------------------
     def windows(self) -> list:
         """The program's top-level windows. Each has "controls" (its child windows)
         and "texts" (the texts of the visible ones, as a user reads them)."""
-        out = subprocess.run(wine.command(str(self.helper), "windows"), env=self.env,
-                             capture_output=True, text=True, timeout=60).stdout
+        out, _ = self.server.ask("windows", str(self.pid))
         found = [w for w in map(json.loads, out.splitlines()) if w["pid"] == self.pid]
         for w in found:
             w["texts"] = [c["text"] for c in w["controls"] if c["visible"]]
@@ -151,18 +211,16 @@ class Installer:
     def accessible(self, window: dict) -> dict:
         """The window's controls as a screen reader finds them through the
         accessibility interface, by control id: name, role, state and value."""
-        out = subprocess.run(wine.command(str(self.helper), "accessible", str(window["hwnd"])), env=self.env,
-                             capture_output=True, text=True, timeout=60).stdout
+        out, _ = self.server.ask("accessible", str(window["hwnd"]))
         return {c["id"]: c for c in map(json.loads, out.splitlines())}
 
     def shell_folder(self, csidl: int) -> str:
         """What the shell gives for a special folder in this prefix (empty if nothing)."""
-        return subprocess.run(wine.command(str(self.helper), "folder", str(csidl)), env=self.env,
-                              capture_output=True, text=True, check=True, timeout=60).stdout.strip()
+        return self.server.ask("folder", str(csidl))[0].strip()
 
     def close_window(self, window: dict):
-        subprocess.run(wine.command(str(self.helper), "close", str(window["hwnd"])), env=self.env,
-                       check=True, timeout=60)
+        if self.server.ask("close", str(window["hwnd"]))[1] != 0:
+            raise AssertionError(f"could not post WM_CLOSE to {window['hwnd']}")
 
     # --- input and screen ----------------------------------------------------------
     def xdotool(self, *args: str):

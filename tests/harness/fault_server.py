@@ -35,6 +35,7 @@ IDLE_SECONDS = 30       # a kept-alive connection with no new request is closed
 HANDSHAKE_SECONDS = 10
 DRAIN_SECONDS = 1       # how long a closing connection waits for the client's own close
 JOIN_SECONDS = 10       # bound on stopping everything in __exit__
+GATHER_SECONDS = 6      # bound on holding ranges together, below the test build's 8 s time-out
 CHUNK = 64 * 1024
 LINE_LIMIT = 8192
 
@@ -360,6 +361,8 @@ class _Connection:
             return "complete"
         if has_range and server.hold and server._stopping.wait(server.hold):
             raise _Stopped()
+        if has_range and server.gather and not server._gather():
+            raise _Stopped()
         if has_range and not _satisfiable(request.range, len(exchange.data)):
             exchange.unsatisfiable()
             return "complete"
@@ -445,8 +448,10 @@ class FaultServer:
     replace_after_probe: once the first probe has arrived (it is answered from the old
         file), every later request is served from these bytes instead (the file
         replaced meanwhile).
-    hold: every ranged answer waits this long first, counted as in flight, so that
-        the overlap of ranges shows in max_overlap().
+    hold: every ranged answer waits this long first (a slow server).
+    gather: every ranged answer waits, counted as in flight, until this many ranged
+        requests wait together (at most GATHER_SECONDS from the first), so that the
+        overlap of ranges shows in max_overlap() however loaded the machine is.
     lifetime: the server stops by itself after this many seconds, whatever happens.
 
     A plan that raises, or a fault that does not fit its request (WrongRange or
@@ -457,7 +462,7 @@ class FaultServer:
     def __init__(self, path: Path, port: int = 0, cert: Path | None = None,
                  key: Path | None = None, plan=lambda request: None,
                  replace_after_probe: bytes | None = None,
-                 hold: float = 0.0, lifetime: float = 600.0):
+                 hold: float = 0.0, gather: int = 0, lifetime: float = 600.0):
         if (cert is None) != (key is None):
             raise ValueError("a TLS server needs both a certificate and a key")
         self.data = Path(path).read_bytes()
@@ -465,6 +470,10 @@ class FaultServer:
         self.plan = plan
         self.replacement = replace_after_probe
         self.hold = hold
+        self.gather = gather
+        self._gathering = threading.Condition()
+        self._gathered = 0
+        self._gather_deadline = None
         self.lifetime = lifetime
         self._context = None
         if cert is not None:
@@ -610,6 +619,21 @@ class FaultServer:
         with self._lock:
             for name, value in fields.items():
                 setattr(request, name, value)
+
+    def _gather(self) -> bool:
+        """Waits until `gather` ranged answers wait together, or the bound has passed;
+        False when the server is stopping."""
+        with self._gathering:
+            self._gathered += 1
+            if self._gather_deadline is None:
+                self._gather_deadline = time.monotonic() + GATHER_SECONDS
+            self._gathering.notify_all()
+            while self._gathered < self.gather and not self._stopping.is_set():
+                remaining = self._gather_deadline - time.monotonic()
+                if remaining <= 0:
+                    break
+                self._gathering.wait(min(remaining, 0.1))
+        return not self._stopping.is_set()
 
     def _finish(self, request: Request, outcome: str) -> None:
         with self._lock:

@@ -4,9 +4,10 @@
 //       starts PROGRAM, prints its process id, waits for it and writes its full
 //       32-bit exit code to EXITFILE (Wine on Linux passes only the low 8 bits on as
 //       the process status).
-//   e2e_helper windows
-//       prints one JSON object per top-level window: handle, process id, class,
-//       title, visibility, minimised state, screen rectangle, and its child windows.
+//   e2e_helper windows [PID]
+//       prints one JSON object per top-level window (of process PID only, if given):
+//       handle, process id, class, title, visibility, minimised state, screen
+//       rectangle, and its child windows.
 //   e2e_helper folder CSIDL
 //       prints the path the shell gives for a special folder (nothing if none).
 //   e2e_helper close HWND
@@ -17,6 +18,11 @@
 //   e2e_helper trust-ca CERTFILE
 //       adds a certificate (PEM or DER) to the local machine's Root store of the
 //       prefix it runs in, so that a test's own CA is trusted there and nowhere else.
+//   e2e_helper serve
+//       reads any of the requests above but launch, one per line, and answers each
+//       with its output and then a line "." followed by its status. One process
+//       answers a whole test's polling: a Wine process start costs a tenth of a
+//       second of a core, and many of them side by side slow every test down.
 #include <windows.h>
 #include <oleacc.h>
 #include <shlobj.h>
@@ -39,6 +45,16 @@ std::string Utf8(const std::wstring& text)
     std::string out(size, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                         nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
 }
 
@@ -158,10 +174,14 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
     return TRUE;
 }
 
-BOOL CALLBACK PrintWindow(HWND window, LPARAM)
+// Only the windows of the process asked about (lParam, 0 for all) are asked for their
+// texts, so that a busy window of another process cannot hold the listing up.
+BOOL CALLBACK PrintWindow(HWND window, LPARAM lParam)
 {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
+    if (lParam != 0 && processId != static_cast<DWORD>(lParam))
+        return TRUE;
     RECT rect{};
     GetWindowRect(window, &rect);
     std::vector<std::string> controls;
@@ -273,42 +293,75 @@ int TrustCa(const wchar_t* path)
     return 0;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv)
+HWND WindowArgument(const std::wstring& text)
 {
-    if (argc >= 2 && std::wstring(argv[1]) == L"launch")
-        return Launch(argc, argv);
-    if (argc >= 2 && std::wstring(argv[1]) == L"windows") {
-        EnumWindows(PrintWindow, 0);
-        std::fflush(stdout);
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(text.c_str(), nullptr, 0)));
+}
+
+int Request(const std::vector<std::wstring>& args)
+{
+    if (args.size() <= 2 && args[0] == L"windows") {
+        EnumWindows(PrintWindow, args.size() == 2 ? _wtoi(args[1].c_str()) : 0);
         return 0;
     }
-    if (argc == 3 && std::wstring(argv[1]) == L"folder") {
+    if (args.size() == 2 && args[0] == L"folder") {
         wchar_t path[MAX_PATH] = {};
         LPITEMIDLIST items = nullptr;
-        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, _wtoi(argv[2]), &items)) && items) {
+        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, _wtoi(args[1].c_str()), &items)) && items) {
             SHGetPathFromIDListW(items, path);
             CoTaskMemFree(items);
         }
         std::printf("%s\n", Utf8(path).c_str());
         return 0;
     }
-    if (argc == 3 && std::wstring(argv[1]) == L"close") {
-        const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
-        return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
-    }
-    if (argc == 3 && std::wstring(argv[1]) == L"accessible") {
-        const auto window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(_wcstoui64(argv[2], nullptr, 0)));
+    if (args.size() == 2 && args[0] == L"close")
+        return PostMessageW(WindowArgument(args[1]), WM_CLOSE, 0, 0) ? 0 : 1;
+    if (args.size() == 2 && args[0] == L"accessible") {
         CoInitialize(nullptr);
-        EnumChildWindows(window, PrintAccessible, 0);
-        std::fflush(stdout);
+        EnumChildWindows(WindowArgument(args[1]), PrintAccessible, 0);
         CoUninitialize();
         return 0;
     }
-    if (argc == 3 && std::wstring(argv[1]) == L"trust-ca")
-        return TrustCa(argv[2]);
-    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows | folder CSIDL | close HWND"
-                         " | accessible HWND | trust-ca CERTFILE\n");
+    if (args.size() == 2 && args[0] == L"trust-ca")
+        return TrustCa(args[1].c_str());
+    std::fprintf(stderr, "usage: e2e_helper launch EXITFILE PROGRAM [ARGS...] | windows [PID] | folder CSIDL"
+                         " | close HWND | accessible HWND | trust-ca CERTFILE | serve\n");
     return 2;
+}
+
+// Requests from standard input, one per line, words split at spaces (a path with
+// spaces cannot be given this way).
+int Serve()
+{
+    char line[4096];
+    while (std::fgets(line, sizeof(line), stdin)) {
+        std::vector<std::wstring> args;
+        std::wstring word;
+        for (const wchar_t c : Wide(line)) {
+            if (c == L' ' || c == L'\n' || c == L'\r') {
+                if (!word.empty())
+                    args.push_back(word);
+                word.clear();
+            } else {
+                word += c;
+            }
+        }
+        const int status = args.empty() ? 2 : Request(args);
+        std::printf(".%d\n", status);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc >= 2 && std::wstring(argv[1]) == L"launch")
+        return Launch(argc, argv);
+    if (argc == 2 && std::wstring(argv[1]) == L"serve")
+        return Serve();
+    const int status = argc >= 2 ? Request(std::vector<std::wstring>(argv + 1, argv + argc)) : 2;
+    std::fflush(stdout);
+    return status;
 }
