@@ -1,15 +1,12 @@
 #include "app/system_assemblies.h"
 
+#include "app/ascii.h"
+
 namespace {
 
 bool IsSeparator(wchar_t c)
 {
     return c == L'\\' || c == L'/';
-}
-
-wchar_t AsciiLower(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
 std::wstring_view WithoutLongPrefix(std::wstring_view path)

@@ -96,6 +96,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 # Windows' headers, read once for the whole library rather than once per file.
 target_precompile_headers(lumaroute_win PRIVATE <windows.h> <string> <vector> <memory> <optional>)
+# wininet.h and winhttp.h cannot meet in one compile.
+set_source_files_properties(download/winhttp_session.cpp PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
 include(cmake/DelayImports.cmake)
 lumaroute_delay_import(lumaroute_delay_imports
   wininet winhttp wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)

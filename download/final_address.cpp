@@ -1,11 +1,8 @@
 #include "download/final_address.h"
 
-namespace {
+#include "app/ascii.h"
 
-wchar_t AsciiLower(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
+namespace {
 
 bool IsSchemeCharacter(wchar_t c, bool first)
 {
