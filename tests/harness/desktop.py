@@ -4,6 +4,7 @@ screen. Clicks and keys go through the X server (xdotool), screenshots come from
 (ImageMagick); a small Windows-side helper lists the windows and reports the
 program's full exit code.
 """
+import contextlib
 import json
 import os
 import select
@@ -52,7 +53,7 @@ class Helper:
     """The Windows-side helper of a Wine session, started once and asked one request
     at a time (its `serve` mode), so that polling for windows starts no Wine process.
     A request that gets no answer in time (a Wine start that hung, seen on a loaded
-    machine) is asked once more of a helper started anew."""
+    machine) or whose helper ended is asked once more of a helper started anew."""
 
     def __init__(self, env: dict, helper: Path, log: Path):
         self.env = env
@@ -72,9 +73,9 @@ class Helper:
                 self.pending = b""
             try:
                 return self._exchange(" ".join(request), timeout)
-            except TimeoutError:
+            except (TimeoutError, EOFError, OSError) as problem:
                 with open(self.log, "a") as errors:
-                    errors.write(f"no answer to {request} within {timeout} s\n")
+                    errors.write(f"no answer to {request}: {problem!r}\n")
                 self.stop()
                 if attempt == 1:
                     raise
@@ -87,10 +88,10 @@ class Helper:
         while not (self.pending.endswith(b"\n") and self.pending.rsplit(b"\n", 2)[-2].startswith(b".")):
             remaining = deadline - time.monotonic()
             if remaining <= 0 or not select.select([out], [], [], remaining)[0]:
-                raise TimeoutError(request)
+                raise TimeoutError(f"nothing within {timeout} s")
             chunk = os.read(out, 65536)
             if not chunk:
-                raise AssertionError(f"the helper ended while asked {request!r}")
+                raise EOFError(f"the helper ended while asked {request!r}")
             self.pending += chunk
         lines = self.pending.decode().splitlines()
         self.pending = b""
@@ -99,7 +100,8 @@ class Helper:
     def stop(self):
         if self.process is not None:
             wine.kill_group(self.process)
-            self.process.stdin.close()
+            with contextlib.suppress(OSError):  # what it was not sent is dropped
+                self.process.stdin.close()
             self.process.stdout.close()
             self.process = None
 
