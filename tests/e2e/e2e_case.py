@@ -48,9 +48,7 @@ class InstallerTestCase(unittest.TestCase):
         self.stack = contextlib.ExitStack()
         self.addCleanup(self.stack.close)
         self.prefix, self.env = self.stack.enter_context(wine.wine_session(template, self.workdir))
-        self.helper_server = desktop.Helper(self.env, self.helper, self.workdir / "helper-stderr.txt")
-        self.stack.callback(self.helper_server.stop)
-        self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run", self.helper_server)
+        self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run")
         self.stack.callback(self.installer.stop)
 
     def start(self, exe: "Path | str | None" = None, *args: str) -> dict:
@@ -60,7 +58,7 @@ class InstallerTestCase(unittest.TestCase):
 
     def new_installer(self) -> "desktop.Installer":
         """A second run in the same prefix and display."""
-        other = desktop.Installer(self.env, self.helper, self.workdir / "run2", self.helper_server)
+        other = desktop.Installer(self.env, self.helper, self.workdir / "run2")
         self.stack.callback(other.stop)
         return other
 

@@ -45,7 +45,7 @@ class InstallationTestCase(InstallerTestCase):
         (self.docroot / "trial").mkdir(parents=True)
         self.installer_file = self.docroot / "trial" / "lumaroute.exe"
         self.installer_file.write_bytes(self.installer_bytes)
-        self.assertEqual(self.helper_server.ask("trust-ca", str(self.certs.ca_cert))[1], 0, "the test CA is trusted")
+        self.assertEqual(self.installer.server.ask("trust-ca", str(self.certs.ca_cert))[1], 0, "the test CA is trusted")
         self.records = self.prefix / "drive_c" / "stub-records"
         self.records.mkdir(parents=True)
 

@@ -84,18 +84,21 @@ class Helper:
         self.process.stdin.write(request.encode() + b"\n")
         self.process.stdin.flush()
         deadline = time.monotonic() + timeout
-        out = self.process.stdout.fileno()
-        while not (self.pending.endswith(b"\n") and self.pending.rsplit(b"\n", 2)[-2].startswith(b".")):
-            remaining = deadline - time.monotonic()
-            if remaining <= 0 or not select.select([out], [], [], remaining)[0]:
-                raise TimeoutError(f"nothing within {timeout} s")
-            chunk = os.read(out, 65536)
-            if not chunk:
-                raise EOFError(f"the helper ended while asked {request!r}")
-            self.pending += chunk
-        lines = self.pending.decode().splitlines()
-        self.pending = b""
-        return "".join(line + "\n" for line in lines[:-1]), int(lines[-1][1:])
+        out = []
+        while True:
+            while b"\n" not in self.pending:
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or not select.select([self.process.stdout], [], [], remaining)[0]:
+                    raise TimeoutError(f"nothing within {timeout} s")
+                chunk = os.read(self.process.stdout.fileno(), 65536)
+                if not chunk:
+                    raise EOFError(f"the helper ended while asked {request!r}")
+                self.pending += chunk
+            line, _, self.pending = self.pending.partition(b"\n")
+            line = line.rstrip(b"\r")  # the C runtime's text mode
+            if line.startswith(b"."):
+                return "".join(out), int(line[1:])
+            out.append(line.decode() + "\n")
 
     def stop(self):
         if self.process is not None:
@@ -109,12 +112,11 @@ class Helper:
 class Installer:
     """One run of the program in a Wine session (prefix and display) of its own."""
 
-    def __init__(self, env: dict, helper: Path, workdir: Path, server: "Helper | None" = None):
+    def __init__(self, env: dict, helper: Path, workdir: Path):
         self.env = env
         self.helper = helper
         self.workdir = workdir
-        self.server = server or Helper(env, helper, workdir / "helper-stderr.txt")
-        self.owns_server = server is None
+        self.server = Helper(env, helper, workdir / "helper-stderr.txt")
         self.process = None
         self.pid = None
         self.exit_file = None
@@ -156,15 +158,14 @@ class Installer:
         if self.process is not None:
             wine.kill_group(self.process)
             self.process.stdout.close()
-        if self.owns_server:
-            self.server.stop()
+        self.server.stop()
 
     # --- windows -------------------------------------------------------------------
     def windows(self) -> list:
         """The program's top-level windows. Each has "controls" (its child windows)
         and "texts" (the texts of the visible ones, as a user reads them)."""
         out, _ = self.server.ask("windows", str(self.pid))
-        found = [w for w in map(json.loads, out.splitlines()) if w["pid"] == self.pid]
+        found = [json.loads(line) for line in out.splitlines()]
         for w in found:
             w["texts"] = [c["text"] for c in w["controls"] if c["visible"]]
         return found

@@ -31,6 +31,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -335,17 +337,8 @@ int Serve()
 {
     char line[4096];
     while (std::fgets(line, sizeof(line), stdin)) {
-        std::vector<std::wstring> args;
-        std::wstring word;
-        for (const wchar_t c : Wide(line)) {
-            if (c == L' ' || c == L'\n' || c == L'\r') {
-                if (!word.empty())
-                    args.push_back(word);
-                word.clear();
-            } else {
-                word += c;
-            }
-        }
+        std::wistringstream words(Wide(line));
+        const std::vector<std::wstring> args{std::istream_iterator<std::wstring, wchar_t>(words), {}};
         const int status = args.empty() ? 2 : Request(args);
         std::printf(".%d\n", status);
         std::fflush(stdout);
