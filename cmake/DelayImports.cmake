@@ -17,7 +17,7 @@ function(lumaroute_delay_import target)
     find_library(IMPORT_LIBRARY_${name} NAMES lib${name}.a REQUIRED)
     set(output ${DELAY_IMPORT_DIR}/lib${name}_delay.a)
     add_custom_command(OUTPUT ${output}
-      COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tools/make_delay_import.py ${CMAKE_NM} ${CMAKE_DLLTOOL}
+      COMMAND ${PYTHON3} ${CMAKE_SOURCE_DIR}/tools/make_delay_import.py ${CMAKE_NM} ${CMAKE_DLLTOOL} ${CMAKE_OBJCOPY}
               ${IMPORT_LIBRARY_${name}} ${name}.dll ${output} ${DELAY_IMPORT_UNDERSCORED}
       DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_delay_import.py ${IMPORT_LIBRARY_${name}}
       COMMENT "Delay-load import library for ${name}.dll")
