@@ -10,6 +10,8 @@ import xml.etree.ElementTree as ElementTree
 import zlib
 from pathlib import Path
 
+from pe_slots import slot_faults
+
 # Windows' known DLLs, which it always takes from the system folder (on every version
 # since Windows 7). Any other DLL the program needs is delay-loaded once it has confined
 # the DLL search to the system folder.
@@ -83,6 +85,13 @@ class ExecutableTest(unittest.TestCase):
                 asked, exported = import_names(stub), import_names(Path(library))
                 self.assertTrue(asked)
                 self.assertEqual({s: n for s, n in asked.items() if exported.get(s) != n}, {})
+
+    def test_every_import_slot_holds_what_windows_needs_at_start(self):
+        # Windows calls through a slot as it finds it: one left at 0 ends the program at
+        # the first call of its function. The test build of the program is read too.
+        for exe in (self.exe, Path(os.environ["LUMAROUTE_E2E_EXE"])):
+            with self.subTest(exe=str(exe)):
+                self.assertEqual(slot_faults(exe), [])
 
     def objdump(self, *args: str, path: "Path | None" = None) -> str:
         return subprocess.run(["i686-w64-mingw32-objdump", *args, str(path or self.exe)], capture_output=True,
