@@ -76,11 +76,13 @@ template: $(WINE_ARCH)
 
 # The three builds and the template side by side, since each has stretches that use
 # one core (GoogleTest's one big file, the links). After the run, every case that
-# skipped itself is named with its reason.
+# skipped itself is named with its reason, and one line says which build the tests ran
+# and whether the shipped file was started.
 test: $(WINE_ARCH)
 	@$(MAKE) --no-print-directory -j4 shipped tested native template
 	@cd $(NATIVE) && { ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  sed -n "s/^\(test_[a-z0-9_]*\) (\(.*\)) \.\.\. skipped /skipped: \2: /p" Testing/Temporary/LastTest.log; \
+	  python3 $(CURDIR)/tools/shipped_summary.py Testing/Temporary/LastTest.log $(wine_arch); \
 	  exit $$status; }
 
 demo: shipped tested
