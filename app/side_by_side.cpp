@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/handles.h"
 #include "app/system_assemblies.h"
 
 namespace {
@@ -65,6 +66,21 @@ std::wstring FullPathOnly(PCWSTR text)
     return full ? path : std::wstring();
 }
 
+// Whether two paths name one file, however each is written (a short name, another
+// case beyond ASCII): the same volume and file index. Only attributes are read.
+bool SameFile(const std::wstring& a, const std::wstring& b)
+{
+    const auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+        const UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        return file.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file.get(), &info);
+    };
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return identity(a, first) && identity(b, second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}
+
 }  // namespace
 
 bool HasForeignAssembly(HANDLE context)
@@ -112,5 +128,9 @@ bool HasForeignAssembly(HANDLE context)
     wchar_t program[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
     const std::wstring self = length > 0 && length < MAX_PATH ? std::wstring(program, length) : std::wstring();
+    for (std::wstring& root : bound.rootManifests) {
+        if (!root.empty() && !self.empty() && SameFile(root, self))
+            root = self;
+    }
     return HasForeignBinding(bound, self, SystemFolders());
 }
