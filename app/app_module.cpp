@@ -7,6 +7,15 @@ void CAppModule::Init(HINSTANCE instance)
     m_instance = instance;
 }
 
+void CAppModule::KeepLaunchFolder()
+{
+    // Sized by what the call asks for; the folder may be deeper than MAX_PATH.
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD length = folder.empty() ? 0 : GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    folder.resize(length < folder.size() ? length : 0);
+    m_launchFolder = std::move(folder);
+}
+
 void CAppModule::Term()
 {
     CriticalSectionLock lock(m_lock);

@@ -17,18 +17,23 @@
 
 namespace {
 
+// Refusals at start. No box says why: a box would itself load the DLLs these checks
+// keep out, so each ends with a code of its own.
+constexpr int kExitNoDllSearchRestriction = 1001;
+constexpr int kExitForeignAssembly = 1002;
+
 // Windows resolves only kernel32 and the C runtime when it loads the program; every other
 // DLL is delay-loaded. Confining the search to the system folder before the first of them
 // is called means that a DLL dropped beside the program (a Downloads folder takes anything)
 // is never loaded into this elevated process. The call exists from Windows 8 on and on
-// Windows 7 with its DLL-search update; without it, at least the current folder is dropped.
-void RestrictDllSearch()
+// Windows 7 with its DLL-search update; without it there is no safe search at all (the
+// fallbacks still look beside the program first), so the program does not go on.
+bool RestrictDllSearch()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
-        SetDllDirectoryW(L"");
+    return setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 // Started from a Downloads folder, the program would have it as its current folder, and
@@ -62,13 +67,14 @@ int RunDialog(int showCommand)
 
 static int RunProgram(HINSTANCE instance, int showCommand)
 {
-    RestrictDllSearch();
+    if (!RestrictDllSearch())
+        return kExitNoDllSearchRestriction;
+    // Assemblies bound from outside the system's folders could run code of anyone's in
+    // this elevated process as soon as the first window or GDI+ call loads them.
+    if (HasForeignAssembly(nullptr))
+        return kExitForeignAssembly;
+    g_module.KeepLaunchFolder();
     LeaveLaunchFolder();
-    // Assemblies bound from outside the Windows folder could run code of anyone's in
-    // this elevated process as soon as the first window or GDI+ call loads them: end
-    // as when no window can be made, before any is.
-    if (!OnlySystemAssemblies(nullptr))
-        return 0;
     CoInitialize(nullptr);
 
     ULONG_PTR gdiplusToken = 0;

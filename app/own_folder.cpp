@@ -9,11 +9,20 @@
 #include <memory>
 #include <vector>
 
+#include "app/path_text.h"
+
 namespace {
 
 constexpr NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022);
 constexpr NTSTATUS kStatusNameNotFound = static_cast<NTSTATUS>(0xC0000034);
 constexpr NTSTATUS kStatusNameCollision = static_cast<NTSTATUS>(0xC0000035);
+constexpr NTSTATUS kStatusSharingViolation = static_cast<NTSTATUS>(0xC0000043);
+// A success code: the handle is open, but another handle's opportunistic lock is
+// being broken and its holder has not yet given it up.
+constexpr NTSTATUS kStatusOplockBreakInProgress = static_cast<NTSTATUS>(0x00000108);
+// The open option that returns at once with the code above instead of waiting for
+// the holder; which MinGW's headers lack.
+constexpr ULONG kFileCompleteIfOplocked = 0x00000100;
 
 // kErrorReparsePoint, which MinGW's headers lack.
 constexpr DWORD kErrorReparsePoint = 4395;
@@ -46,7 +55,10 @@ DWORD ErrorOf(NTSTATUS status)
 }
 
 // Opens (or, with `descriptor`, creates) `name` directly below the open folder
-// `parent`. A link is opened as itself, never followed.
+// `parent`. A link is opened as itself, never followed. Whoever made the folder found
+// there may hold an opportunistic lock on it and never answer its break: an open that
+// would wait for that break fails at once instead, as one that another handle's
+// sharing refuses (the folder is not the setup's to move, and is left alone).
 NTSTATUS OpenBelow(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG share,
                    PSECURITY_DESCRIPTOR descriptor, ULONG options, UniqueHandle& opened)
 {
@@ -67,8 +79,14 @@ NTSTATUS OpenBelow(HANDLE parent, const std::wstring& name, ACCESS_MASK access, 
     HANDLE handle = nullptr;
     const NTSTATUS status = create(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
                                    share, descriptor ? FILE_CREATE : FILE_OPEN,
-                                   options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+                                   options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                                       kFileCompleteIfOplocked,
+                                   nullptr, 0);
     opened.reset(status >= 0 ? handle : nullptr);
+    if (status == kStatusOplockBreakInProgress) {
+        opened.reset();
+        return kStatusSharingViolation;
+    }
     return status;
 }
 
@@ -168,15 +186,7 @@ FolderFacts ReadFacts(HANDLE parent, const std::wstring& path, const std::wstrin
 
 bool SplitPath(const std::wstring& path, std::wstring& parentPath, std::wstring& name)
 {
-    const auto slash = path.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash + 1 == path.size())
-        return Fail(ERROR_BAD_PATHNAME);
-    parentPath = path.substr(0, slash);
-    name = path.substr(slash + 1);
-    // "C:" alone names the drive's current folder, not its root.
-    if (parentPath.size() == 2 && parentPath[1] == L':')
-        parentPath += L'\\';
-    return true;
+    return SplitFolderPath(path, parentPath, name) || Fail(ERROR_BAD_PATHNAME);
 }
 
 bool RenameThrough(HANDLE handle, const std::wstring& newPath)
@@ -332,12 +342,18 @@ OwnFolderOutcome HoldOwnFolder(const std::wstring& path, FolderKind kind, OwnFol
 
 void RemoveOwnFolderIfEmpty(const std::wstring& path, const FileIdentity& identity)
 {
-    const HANDLE raw = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (raw == INVALID_HANDLE_VALUE)
+    std::wstring parentPath, name;
+    if (!SplitPath(path, parentPath, name))
         return;
-    const UniqueHandle folder(raw);
+    const UniqueHandle parent(CreateFileW(parentPath.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (parent.get() == INVALID_HANDLE_VALUE || !parent)
+        return;
+    UniqueHandle folder;
+    if (OpenBelow(parent.get(), name, DELETE | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, 0, folder) < 0)
+        return;
     FileIdentity found{};
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(folder.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||

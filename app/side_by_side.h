@@ -6,8 +6,9 @@
 
 #include <windows.h>
 
-// Whether every assembly of the activation context `context` (null: the process's
-// default one, made from the program's manifest and whatever lies beside it), other
-// than the program's own root, lies in the Windows folder, its manifest and any
-// publisher policy alike. False also when the context cannot be read.
-bool OnlySystemAssemblies(HANDLE context);
+// Whether the activation context `context` (null: the process's default one, made
+// from the program's manifest and whatever lies beside it) shows a binding that is not
+// the system's: a root manifest other than the program itself, or an assembly's
+// manifest, publisher policy, folder or file outside the system's side-by-side store
+// and system folders. Only what could be read counts: a query that fails is no finding.
+bool HasForeignAssembly(HANDLE context);

@@ -1,5 +1,7 @@
 #include "app/system_assemblies.h"
 
+#include <algorithm>
+
 #include "app/ascii.h"
 
 namespace {
@@ -33,6 +35,15 @@ bool HasDotStep(std::wstring_view path)
     return false;
 }
 
+// Equal but for ASCII case and the kind of separator. Letters beyond ASCII are
+// compared exactly, so a difference of case there refuses rather than admits.
+bool SameText(std::wstring_view a, std::wstring_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return AsciiLower(x) == AsciiLower(y) || (IsSeparator(x) && IsSeparator(y));
+           });
+}
+
 bool InsideFolder(std::wstring_view path, std::wstring_view folder)
 {
     path = WithoutLongPrefix(path);
@@ -41,20 +52,23 @@ bool InsideFolder(std::wstring_view path, std::wstring_view folder)
         folder.remove_suffix(1);
     if (folder.empty() || path.size() <= folder.size() + 1 || HasDotStep(path))
         return false;
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-        if (AsciiLower(path[i]) != AsciiLower(folder[i]) && !(IsSeparator(path[i]) && IsSeparator(folder[i])))
-            return false;
-    }
-    return IsSeparator(path[folder.size()]);
+    return SameText(path.substr(0, folder.size()), folder) && IsSeparator(path[folder.size()]);
 }
 
 }  // namespace
 
-bool AllInsideFolder(const std::vector<std::wstring>& paths, std::wstring_view windowsFolder)
+bool HasForeignBinding(const BoundAssemblies& bound, std::wstring_view program,
+                       const std::vector<std::wstring>& systemFolders)
 {
-    for (const std::wstring& path : paths) {
-        if (!InsideFolder(path, windowsFolder))
-            return false;
+    for (const std::wstring& root : bound.rootManifests) {
+        if (!root.empty() && !program.empty() && !SameText(WithoutLongPrefix(root), WithoutLongPrefix(program)))
+            return true;
     }
-    return true;
+    for (const std::wstring& path : bound.paths) {
+        if (!path.empty() && std::none_of(systemFolders.begin(), systemFolders.end(), [&](const std::wstring& folder) {
+                return InsideFolder(path, folder);
+            }))
+            return true;
+    }
+    return false;
 }

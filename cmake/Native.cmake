@@ -15,6 +15,7 @@ add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LO
 
 add_executable(native_tests
   tests/native/app/folder_rules_test.cpp
+  tests/native/app/path_text_test.cpp
   tests/native/app/system_assemblies_test.cpp
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
@@ -24,6 +25,7 @@ add_executable(native_tests
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
+  tests/native/download/start_retry_test.cpp
   tests/native/install/start_route_test.cpp
   tests/native/lang/ini_text_test.cpp
   tests/native/lang/lang_folder_test.cpp

@@ -131,6 +131,19 @@ set(LUMAROUTE_E2E_HTTP_TIMEOUT_MS 8000 CACHE STRING "HTTP time-out of the end-to
 set(LUMAROUTE_SIGNER "" CACHE STRING "Publisher that must have signed the product installer (empty: no check)")
 set(LUMAROUTE_E2E_SIGNER "Lumaroute Test Publisher" CACHE STRING "Publisher the end-to-end build requires")
 
+# A program that fetches its installer over plain HTTP would run, elevated, whatever
+# any machine on the way sends: it is built only with a publisher to check.
+function(lumaroute_require_checked_origin server signer)
+  string(TOLOWER "${server}" scheme)
+  if(NOT scheme MATCHES "^https://" AND signer STREQUAL "")
+    message(FATAL_ERROR "${server} is not an https:// server: give the publisher that must have signed the "
+                        "product installer (-DLUMAROUTE_SIGNER=\"Publisher Name\"), or use https://.")
+  endif()
+endfunction()
+lumaroute_require_checked_origin("${LUMAROUTE_SERVER}" "${LUMAROUTE_SIGNER}")
+lumaroute_require_checked_origin("${LUMAROUTE_E2E_SERVER}" "${LUMAROUTE_E2E_SIGNER}")
+lumaroute_require_checked_origin("${LUMAROUTE_BENCH_SERVER}" "")
+
 # What each program (and each Windows-side test) compiles in for itself.
 set(PROGRAM_SETTINGS_SOURCES ${CMAKE_SOURCE_DIR}/download/http_timeout.cpp
                              ${CMAKE_SOURCE_DIR}/download/required_signer.cpp)

@@ -13,7 +13,7 @@ class COwnerDrawButton : public CSkinnedButton {
 public:
     enum DrawState : int { DRAW_NORMAL = 0, DRAW_HOVER = 1, DRAW_PRESSED = 2 };
 
-    COwnerDrawButton() : CSkinnedButton(AccessibleKind::PushButton) {}
+    COwnerDrawButton() : CSkinnedButton(AccessibleKind::PushButton, NullNotify::Clears) {}
 
     BEGIN_MSG_MAP(COwnerDrawButton)
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)

@@ -11,7 +11,8 @@
 class CSelectStateButton : public CSkinnedButton {
 public:
     // `kind`: what a screen reader is told the control is. Its images: unselected, selected.
-    explicit CSelectStateButton(AccessibleKind kind = AccessibleKind::CheckBox) : CSkinnedButton(kind) {}
+    explicit CSelectStateButton(AccessibleKind kind = AccessibleKind::CheckBox)
+        : CSkinnedButton(kind, NullNotify::KeepsPrevious) {}
 
     // The selected flag, 0 or 1; callable from any thread.
     int IsSelected();

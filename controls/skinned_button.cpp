@@ -16,7 +16,7 @@ HCURSOR HandCursor()
 void CSkinnedButton::SetImages(HWND notify, ImageList images)
 {
     m_images = std::move(images);
-    if (notify)
+    if (notify || m_nullNotify == NullNotify::Clears)
         m_hNotify = notify;
 }
 

@@ -13,11 +13,14 @@
 
 class CSkinnedButton : public CWindowImpl {
 public:
-    // `kind`: what a screen reader is told the control is.
-    explicit CSkinnedButton(AccessibleKind kind) : m_kind(kind) {}
+    // What a null notify window given to SetImages does.
+    enum class NullNotify { Clears, KeepsPrevious };
 
-    // `notify` receives the click commands; a null one keeps the window set before.
-    // `images` are indexed by what ImageIndex gives.
+    // `kind`: what a screen reader is told the control is.
+    CSkinnedButton(AccessibleKind kind, NullNotify nullNotify) : m_kind(kind), m_nullNotify(nullNotify) {}
+
+    // `notify` receives the click commands; a null one clears the window set before or
+    // keeps it, as the button's kind says. `images` are indexed by what ImageIndex gives.
     void SetImages(HWND notify, ImageList images);
 
     BEGIN_MSG_MAP(CSkinnedButton)
@@ -65,4 +68,5 @@ private:
     ImageList m_images;
     HWND m_hNotify = nullptr;
     AccessibleKind m_kind;
+    NullNotify m_nullNotify;
 };

@@ -148,7 +148,8 @@ void RunHandoff(HandoffTicket& ticket)
     // Once its process exists, the file and the folder need no holding: the process
     // runs from its mapped image, which nobody can change.
     const InstallerRun run = RunInstaller(*installer, InstallerCommandLine(g_strInstallPath),
-                                          WorkingFolder(g_downloadBase), Workers().StopEvent(), [&] {
+                                          WorkingFolder(g_downloadBase), Workers().StopEvent(),
+                                          g_pMainDlg->Starts(), [&] {
                                               held.reset();
                                               ticket.workingFolder.reset();
                                           });

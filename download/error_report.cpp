@@ -18,6 +18,8 @@ LRESULT CMainDlg::OnDownError(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 
 void CMainDlg::ShowFatalError(ErrorBox box, unsigned long code)
 {
+    // Decided: from here nothing is started, even while the box waits for the user.
+    m_starts.Close();
     const wchar_t* prefixKey = ErrorBoxPrefixKey(box);
     const std::wstring prefix = *prefixKey ? LoadLangString(prefixKey) : std::wstring();
     const std::wstring text = ErrorBoxText(box, prefix, code);

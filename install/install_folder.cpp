@@ -7,6 +7,8 @@
 
 #include <io.h>
 
+#include "app/app_module.h"
+#include "app/path_text.h"
 #include "app/shell_folder.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
@@ -50,14 +52,38 @@ LRESULT CMainDlg::OnBrowse(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
+namespace {
+
+// A relative text means a folder of where the user started the setup (a Downloads
+// folder, say), not of the system folder the setup stands in since: the existence
+// test, the installer and the launch all get that one folder, as a full path. A full
+// path is kept exactly as typed.
+std::wstring WholeInstallPath(const std::wstring& text)
+{
+    if (text.empty() || IsFullPath(text))
+        return text;
+    // Folds the "." and ".." steps. The path is whole already, so the current folder
+    // plays no part; only one relative to another drive is read from that drive's own.
+    const std::wstring whole = AgainstFolder(text, g_module.LaunchFolder());
+    std::wstring folded(GetFullPathNameW(whole.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length =
+        folded.empty() ? 0 : GetFullPathNameW(whole.c_str(), static_cast<DWORD>(folded.size()), folded.data(), nullptr);
+    if (length == 0 || length >= folded.size())
+        return whole;
+    folded.resize(length);
+    return folded;
+}
+
+}  // namespace
+
 void CMainDlg::ResolveInstallPath()
 {
     const HWND field = GetDlgItem(m_hWnd, IDC_EDIT_PATH);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
-    g_strInstallPath = text;
-    // A folder or file of that name keeps the text as typed; anything else (a new
-    // folder name, an empty field) gives the default folder.
+    g_strInstallPath = WholeInstallPath(text);
+    // A folder or file of that name keeps the text as typed (made whole, if relative);
+    // anything else (a new folder name, an empty field) gives the default folder.
     if (g_strInstallPath.empty() || _waccess(g_strInstallPath.c_str(), 0) != 0)
         g_strInstallPath = GetShellFolderPath(CSIDL_PROGRAM_FILESX86);
 }

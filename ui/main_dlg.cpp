@@ -16,6 +16,7 @@ CMainDlg* g_pMainDlg = nullptr;
 CMainDlg::~CMainDlg()
 {
     // Normally done by CloseAndQuit already; here for any other way out of the loop.
+    m_starts.Close();
     m_workers.Stop(INFINITE);
     g_pMainDlg = nullptr;
 }
@@ -171,6 +172,8 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
 
 void CMainDlg::CloseAndQuit(int exitCode)
 {
+    // A program that is ending starts nothing more.
+    m_starts.Close();
     m_imgLogo.reset();
     m_imgProduct.reset();
     m_imgPathFrame.reset();

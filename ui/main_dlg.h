@@ -12,6 +12,7 @@
 #include "app/handles.h"
 #include "app/message_loop.h"
 #include "app/message_map.h"
+#include "app/start_gate.h"
 #include "controls/down_progress_bar.h"
 #include "controls/owner_draw_button.h"
 #include "controls/path_edit.h"
@@ -86,6 +87,9 @@ public:
     // destroyed so that a late post simply fails), and the set that owns them.
     HWND NotifyWindow() const { return m_notifyWindow; }
     WorkerThreads& Workers() { return m_workers; }
+    // What the hand-off passes to start the installer; a fatal box and the program's
+    // end close it.
+    StartGate& Starts() { return m_starts; }
 
 private:
     // Start-up and shut-down.
@@ -204,6 +208,8 @@ private:
     HandoffTicket m_handoff;
     std::optional<FileIdentity> m_workingFolderIdentity;
     HWND m_notifyWindow = nullptr;
+    // Before the workers: the hand-off passes it until it has ended.
+    StartGate m_starts;
     // After the engine: the workers end before the buffers they fill go.
     WorkerThreads m_workers;
 };

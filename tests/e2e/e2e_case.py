@@ -51,9 +51,9 @@ class InstallerTestCase(unittest.TestCase):
         self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run")
         self.stack.callback(self.installer.stop)
 
-    def start(self, exe: "Path | str | None" = None, *args: str) -> dict:
-        """Starts the program and returns its main window once it shows."""
-        self.installer.start(exe or self.exe, *args)
+    def start(self, exe: "Path | str | None" = None, *args: str, cwd: "Path | None" = None) -> dict:
+        """Starts the program (in `cwd`, if given) and returns its main window once it shows."""
+        self.installer.start(exe or self.exe, *args, cwd=cwd)
         return self.installer.main_window()
 
     def new_installer(self) -> "desktop.Installer":

@@ -136,20 +136,33 @@ class InstallTest(InstallationTestCase):
         self.assertEqual([r for r in self.server.requests() if r["range"] not in ("", "-")], [],
                          "nothing was downloaded")
 
-    def test_typed_folder_that_does_not_exist_falls_back_to_the_default(self):
-        window = self.start()
+    def type_folder(self, window: dict, text: str) -> dict:
         self.installer.click(window, *CUSTOMIZE)
         window = wait_for(lambda: next((w for w in [self.installer.main_window()]
                                         if w["rect"][3] - w["rect"][1] == 434), None), 20, "the custom area")
         self.installer.click(window, *PATH_FIELD)
         self.installer.key("ctrl+a")
-        self.installer.xdotool("type", "--delay", "20", r"C:\no such folder")
-        wait_for(lambda: self.installer.control(self.installer.main_window(), 1009)["text"] == r"C:\no such folder",
+        self.installer.xdotool("type", "--delay", "20", text)
+        wait_for(lambda: self.installer.control(self.installer.main_window(), 1009)["text"] == text,
                  20, "the typed folder")
+        return window
+
+    def test_typed_folder_that_does_not_exist_falls_back_to_the_default(self):
+        window = self.type_folder(self.start(), r"C:\no such folder")
         self.tick_and_install(window)
         self.wait_finished()
         self.assertEqual(self.installer_record()["command"],
                          f' /verysilent /Brinmark /path="{self.default_folder()}"')
+
+    def test_a_relative_folder_is_one_of_the_folder_the_setup_was_started_in(self):
+        program = self.copy_program("LumarouteSetup.exe")
+        launch = self.prefix / "drive_c" / "dl"
+        (launch / "apps").mkdir()
+        window = self.type_folder(self.start(program, cwd=launch), "apps")
+        self.tick_and_install(window)
+        self.wait_finished()
+        self.assertEqual(self.installer_record()["command"], r' /verysilent /Brinmark /path="C:\dl\apps"')
+        self.assertTrue((launch / "apps" / "Brinmark" / "Brinmark Lumaroute" / "Lumaroute.exe").is_file())
 
 
 if __name__ == "__main__":

@@ -122,8 +122,9 @@ class Installer:
         self.exit_file = None
 
     # --- process -------------------------------------------------------------------
-    def start(self, exe: "Path | str", *args: str) -> "Installer":
-        """Starts `exe`: a Linux path, or a Windows path (a str) inside the prefix.
+    def start(self, exe: "Path | str", *args: str, cwd: "Path | None" = None) -> "Installer":
+        """Starts `exe`: a Linux path, or a Windows path (a str) inside the prefix; in
+        `cwd` (a Linux folder inside the prefix), if given.
         Wine's own start of the helper, when it dies before the helper says a word
         (seen on a loaded machine), is tried once more; what
         Wine said is kept in the run folder."""
@@ -134,7 +135,8 @@ class Installer:
                 self.process = subprocess.Popen(
                     wine.command(str(self.helper), "launch", wine.windows_path(self.exit_file),
                                  exe if isinstance(exe, str) else wine.windows_path(exe), *args),
-                    env=self.env, stdout=subprocess.PIPE, stderr=errors, text=True, start_new_session=True)
+                    env=self.env, stdout=subprocess.PIPE, stderr=errors, text=True, start_new_session=True,
+                    cwd=cwd)
             line = self.process.stdout.readline().strip()
             if line or attempt == 1:
                 break

@@ -15,6 +15,9 @@
 // Run otherwise it is the product: it writes its working folder to
 // C:\stub-records\product.txt and the file name of the program that started it to
 // C:\stub-records\product-parent.txt; with "/stay" it then keeps running until ended.
+//
+// Run as "stub_installer /hold FILE MS" it is a virus scanner: it keeps FILE open,
+// shared with nobody, for MS milliseconds.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <wincrypt.h>
@@ -125,8 +128,22 @@ int ExitCode()
 
 }  // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 4 && std::wstring(argv[1]) == L"/hold") {
+        // Whoever waits for the hold may be looking at the file just then.
+        HANDLE held = INVALID_HANDLE_VALUE;
+        for (int tries = 0; tries < 250 && held == INVALID_HANDLE_VALUE; ++tries) {
+            held = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (held == INVALID_HANDLE_VALUE)
+                Sleep(20);
+        }
+        if (held == INVALID_HANDLE_VALUE)
+            return 1;
+        Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+        CloseHandle(held);
+        return 0;
+    }
     const std::wstring commandLine = GetCommandLineW();
     const std::wstring self = OwnPath();
     if (commandLine.find(L"/verysilent") == std::wstring::npos) {

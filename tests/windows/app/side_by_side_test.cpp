@@ -29,36 +29,36 @@ UniqueContext ContextFrom(const std::wstring& manifest)
     return UniqueContext(context == INVALID_HANDLE_VALUE ? nullptr : context);
 }
 
-std::string RootManifest(const std::string& dependency)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-           "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
-           "  <assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Root\" version=\"1.0.0.0\"/>\n"
-           "  <dependency><dependentAssembly>" + dependency + "</dependentAssembly></dependency>\n"
-           "</assembly>\n";
-}
+const char kRootManifest[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+    "  <assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Root\" version=\"1.0.0.0\"/>\n"
+    "</assembly>\n";
 
-TEST(SideBySideTest, APrivateAssemblyBesideTheManifestIsRefused)
+// A manifest beside the program made the context: its root is not the program.
+TEST(SideBySideTest, AContextMadeFromAnotherManifestIsAFinding)
 {
     const fs::path folder = fs::temp_directory_path() / ("side-by-side-" + std::to_string(GetCurrentProcessId()));
     fs::create_directories(folder);
-    const std::string identity = "<assemblyIdentity type=\"win32\" name=\"Lumaroute.Test.Private\" version=\"1.0.0.0\"/>";
-    std::ofstream(folder / "Lumaroute.Test.Private.manifest")
-        << "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">" << identity << "</assembly>";
-    std::ofstream(folder / "root.manifest") << RootManifest(identity);
+    std::ofstream(folder / "LumarouteSetup.exe.manifest") << kRootManifest;
     {
-        const UniqueContext context = ContextFrom((folder / "root.manifest").wstring());
-        ASSERT_TRUE(context) << "the private assembly was found beside the manifest: " << GetLastError();
-        EXPECT_FALSE(OnlySystemAssemblies(context.get()));
+        const UniqueContext context = ContextFrom((folder / "LumarouteSetup.exe.manifest").wstring());
+        ASSERT_TRUE(context) << GetLastError();
+        EXPECT_TRUE(HasForeignAssembly(context.get()));
     }
     fs::remove_all(folder);
 }
 
 // The test program carries the setup's manifest: common controls 6 and GDI+, which
 // Wine keeps under C:\windows\winsxs as Windows does under its WinSxS folder.
-TEST(SideBySideTest, TheProcessDefaultContextOfThisProgramIsAccepted)
+TEST(SideBySideTest, TheProcessDefaultContextOfThisProgramIsNoFinding)
 {
-    EXPECT_TRUE(OnlySystemAssemblies(nullptr));
+    EXPECT_FALSE(HasForeignAssembly(nullptr));
+}
+
+TEST(SideBySideTest, AContextThatCannotBeReadIsNoFinding)
+{
+    EXPECT_FALSE(HasForeignAssembly(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x7ff0))));
 }
 
 }  // namespace
