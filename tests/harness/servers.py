@@ -205,7 +205,7 @@ _LOG_FORMAT = (
     '"request_time":"$request_time","msec":"$msec","scheme":"$scheme",'
     '"cache_control":"$http_cache_control","pragma":"$http_pragma",'
     '"user_agent":"$http_user_agent","protocol":"$server_protocol",'
-    '"if_range":"$http_if_range","accept_encoding":"$http_accept_encoding"}'
+    '"if_range":"$http_if_range","accept_encoding":"$http_accept_encoding","etag":"$sent_http_etag"}'
 )
 _NUMERIC_FIELDS = {"status": int, "body_bytes": int, "bytes": int, "connection": int,
                    "connection_requests": int, "request_time": float, "msec": float}
