@@ -19,7 +19,6 @@
 #include "download/progress_batch.h"
 #include "download/busy_rules.h"
 #include "download/publisher_check.h"
-#include "download/release_check.h"
 #include "download/responses.h"
 #include "download/segment_fetch.h"
 #include "download/worker_threads.h"
@@ -60,11 +59,6 @@ unsigned RunWorker(Body body)
     return 1;
 }
 
-std::optional<std::wstring_view> View(const std::optional<std::wstring>& text)
-{
-    return text ? std::optional<std::wstring_view>(*text) : std::nullopt;
-}
-
 std::int64_t NowUnix()
 {
     return static_cast<std::int64_t>(std::time(nullptr));
@@ -84,14 +78,10 @@ void RunSizeProbe(ProbeAnswer& answer)
     if (!session->Send(CurrentTarget(), g_useWinHttp ? L"HEAD" : L"GET", L"", false, step, error))
         return PostToDialog(WM_DOWN_ERROR, error, DOWN_ERR_SIZE_PROBE);
     const unsigned long status = session->StatusCode();
-    const auto date = OptionalHeader(*session, L"Date");
-    if (IsBusyStatus(status)) {
-        const auto retryAfter = RetryAfterSeconds(View(OptionalHeader(*session, L"Retry-After")), View(date), NowUnix());
-        return PostToDialog(WM_DOWN_BUSY, PackBusyAnswer({status, retryAfter}), DOWN_ERR_SIZE_PROBE);
-    }
+    if (const auto busy = BusyAnswerOf(*session, status, NowUnix()))
+        return PostToDialog(WM_DOWN_BUSY, PackBusyAnswer(*busy), DOWN_ERR_SIZE_PROBE);
     // Read before the size is reported: the dialog hands it to the ranges then.
-    answer.validator = IfRangeValidator(View(OptionalHeader(*session, L"ETag")),
-                                        View(OptionalHeader(*session, L"Last-Modified")), View(date));
+    answer.validator = ReleaseValidatorOf(*session);
     std::wstring length;
     const bool hasLength = session->Header(L"Content-Length", length);
     const auto size = ProbeSize(status, hasLength ? std::optional<std::wstring_view>(length) : std::nullopt);

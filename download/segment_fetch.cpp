@@ -43,11 +43,9 @@ SegmentOutcome FetchInto(HttpSession& session, const HttpTarget& target, DownSeg
         return Failed(step == HttpStep::Send ? error : 0);
 
     const unsigned long status = session.StatusCode();
-    if (IsBusyStatus(status)) {
-        const auto retryAfter = OptionalHeader(session, L"Retry-After");
-        const auto date = OptionalHeader(session, L"Date");
+    if (auto busy = BusyAnswerOf(session, status, nowUnix)) {
         SegmentOutcome outcome;
-        outcome.busy = BusyAnswer{status, RetryAfterSeconds(View(retryAfter), View(date), nowUnix)};
+        outcome.busy = busy;
         return outcome;
     }
     // The whole file instead of the range: of another release, unless it is the one
@@ -93,6 +91,21 @@ std::optional<std::wstring> OptionalHeader(HttpSession& session, const wchar_t* 
 {
     std::wstring value;
     return session.Header(name, value) ? std::optional<std::wstring>(std::move(value)) : std::nullopt;
+}
+
+std::optional<BusyAnswer> BusyAnswerOf(HttpSession& session, unsigned long status, std::int64_t nowUnix)
+{
+    if (!IsBusyStatus(status))
+        return std::nullopt;
+    const auto retryAfter = OptionalHeader(session, L"Retry-After");
+    const auto date = OptionalHeader(session, L"Date");
+    return BusyAnswer{status, RetryAfterSeconds(View(retryAfter), View(date), nowUnix)};
+}
+
+std::wstring ReleaseValidatorOf(HttpSession& session)
+{
+    return IfRangeValidator(View(OptionalHeader(session, L"ETag")), View(OptionalHeader(session, L"Last-Modified")),
+                            View(OptionalHeader(session, L"Date")));
 }
 
 SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, DownSegment& segment,

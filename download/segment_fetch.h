@@ -39,3 +39,7 @@ SegmentOutcome FetchSegment(HttpSession& session, const HttpTarget& target, Down
 
 // A response header's text, or nothing when the answer has none.
 std::optional<std::wstring> OptionalHeader(HttpSession& session, const wchar_t* name);
+// The answer as a busy one (503, 429, with Retry-After's seconds), or nothing.
+std::optional<BusyAnswer> BusyAnswerOf(HttpSession& session, unsigned long status, std::int64_t nowUnix);
+// The probe's answer's validator for If-Range (see IfRangeValidator).
+std::wstring ReleaseValidatorOf(HttpSession& session);

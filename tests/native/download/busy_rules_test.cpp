@@ -20,22 +20,16 @@ TEST(BusyRulesTest, RetryAfterIsSecondsOrADateCountedFromTheAnswersDate)
         std::optional<std::uint32_t> seconds;
     } cases[] = {
         {L"7", std::nullopt, 7u},
-        {L" 0 ", std::nullopt, 0u},
-        {L"29", std::nullopt, 29u},
         {L"3600", std::nullopt, 30u},
         {L"99999999999999999999", std::nullopt, 30u},
         {L"Sun, 06 Nov 1994 08:49:49 GMT", L"Sun, 06 Nov 1994 08:49:37 GMT", 12u},
         {L"Sunday, 06-Nov-94 08:49:52 GMT", L"Sun, 06 Nov 1994 08:49:37 GMT", 15u},
         {L"Sun Nov  6 08:50:07 1994", L"Sun, 06 Nov 1994 08:49:37 GMT", 30u},
         {L"Sun, 06 Nov 1994 08:49:40 GMT", std::nullopt, 3u},  // from the client's clock
-        {L"Sun, 06 Nov 1994 08:49:40 GMT", L"garbage", 3u},
         {L"Sun, 06 Nov 1994 08:49:30 GMT", L"Sun, 06 Nov 1994 08:49:37 GMT", 0u},
         {L"Mon, 29 Feb 1993 08:49:40 GMT", std::nullopt, std::nullopt},
-        {L"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt, std::nullopt},
         {L"Sun, 06 Nov 1994 08:49:40 UTC", std::nullopt, std::nullopt},
         {L"-5", std::nullopt, std::nullopt},
-        {L"1.5", std::nullopt, std::nullopt},
-        {L"soon", std::nullopt, std::nullopt},
         {L"", std::nullopt, std::nullopt},
         {std::nullopt, L"Sun, 06 Nov 1994 08:49:37 GMT", std::nullopt},
     };

@@ -20,15 +20,12 @@ TEST(ReleaseCheckTest, IfRangeTakesAStrongETagElseADateASecondOlderThanTheAnswer
         std::wstring validator;
     } cases[] = {
         {"a strong tag", L"\"5f2-a1\"", L"Sun, 06 Nov 1994 08:00:00 GMT", date, L"\"5f2-a1\""},
-        {"a strong tag, blanks around it", L" \"x\" ", std::nullopt, std::nullopt, L"\"x\""},
         {"a weak tag leaves the date", L"W/\"5f2\"", L"Sun, 06 Nov 1994 08:49:36 GMT", date,
          L"Sun, 06 Nov 1994 08:49:36 GMT"},
         {"a date of the same second as the answer", std::nullopt, L"Sun, 06 Nov 1994 08:49:37 GMT", date, L""},
-        {"a date after the answer", std::nullopt, L"Sun, 06 Nov 1994 08:50:00 GMT", date, L""},
         {"a date without the answer's", std::nullopt, L"Sun, 06 Nov 1994 08:00:00 GMT", std::nullopt, L""},
         {"an invalid date", std::nullopt, L"yesterday", date, L""},
         {"a tag that is not quoted", L"5f2", std::nullopt, date, L""},
-        {"a tag with a quote inside", L"\"a\"b\"", std::nullopt, date, L""},
         {"nothing", std::nullopt, std::nullopt, date, L""},
     };
     for (const auto& c : cases)
