@@ -18,7 +18,6 @@ public:
     std::optional<int> TakeFirst(std::uint64_t now);
     // When the first in line is due, if anyone waits.
     std::optional<std::uint64_t> FirstDue() const;
-    bool Empty() const { return m_line.empty(); }
     void Clear() { m_line.clear(); }
 
 private:

@@ -110,8 +110,6 @@ public:
     const std::vector<int>& FailedSegments() const { return m_failedSegments; }
     std::uint64_t DownloadedBytes() const { return m_downloadedBytes; }
 
-    std::optional<std::uint64_t> ProbeDue() const { return m_probeDue; }
-
 private:
     void Fatal(ErrorBox box, unsigned long code);
     // A running range has ended, so the server has room for the first in line.
