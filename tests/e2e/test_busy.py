@@ -1,12 +1,14 @@
 """A server that caps the requests one client may have in progress, as CDN edges and
 file hosts do (nginx's own limit_conn, answering 503 over the cap): the installation
-completes at about the cap's pace, and the server is not hammered meanwhile."""
+completes at about the cap's pace, and the server is not hammered meanwhile. A busy
+answer to the size request is asked again when Retry-After says."""
 import contextlib
 import unittest
 
 from install_case import PORT, InstallationTestCase, content_hash
 
 import servers  # noqa: E402
+from fault_server import Busy  # noqa: E402
 
 RATE = 3 * 1024 * 1024  # bytes per second per connection ("3m")
 MOST_REQUESTS = 3 * 41  # three times the probe and the forty ranges
@@ -36,6 +38,18 @@ class BusyServerTest(InstallationTestCase):
                 ideal = len(self.installer_bytes) / (cap * RATE)
                 transfer = max(r["msec"] for r in served) - min(r["start"] for r in served)
                 self.assertLess(transfer, 2 * ideal + 2, f"at about the cap's pace ({ideal:.1f} s)")
+
+    def test_a_busy_size_request_is_asked_again_when_retry_after_says(self):
+        server = self.serve_with_fault_server(
+            plan=lambda r: Busy("2") if r.range is None and r.attempt < 2 else None)
+        window = self.start()
+        self.tick_and_install(window)
+        self.wait_finished()
+        starts = [p.start for p in server.probes()]
+        self.assertEqual(len(starts), 3)
+        for earlier, later in zip(starts, starts[1:]):
+            self.assertGreaterEqual(later - earlier, 1.9)
+            self.assertLess(later - earlier, 4)
 
 
 if __name__ == "__main__":

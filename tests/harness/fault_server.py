@@ -112,6 +112,18 @@ class Status:
 
 
 @dataclass(frozen=True)
+class Busy:
+    """503 Service Unavailable with `Retry-After: <retry_after>`."""
+    retry_after: str
+
+    def answer(self, exchange: "_Exchange") -> str:
+        text = b"503 Service Unavailable\n"
+        exchange.send_head(503, str(len(text)), content_type="text/plain", retry_after=self.retry_after)
+        exchange.send_body(text)
+        return "complete"
+
+
+@dataclass(frozen=True)
 class Redirect:
     """A 302 to `location`, with an empty body."""
     location: str
@@ -237,7 +249,8 @@ class _Exchange:
         return self.span()
 
     def send_head(self, status: int, length: str | None, content_range: str | None = None,
-                  content_type: str = "application/octet-stream", location: str | None = None) -> None:
+                  content_type: str = "application/octet-stream", location: str | None = None,
+                  retry_after: str | None = None) -> None:
         lines = [f"HTTP/1.1 {status} {_reason(status)}", f"Content-Type: {content_type}",
                  "Accept-Ranges: bytes"]
         if length is not None:
@@ -246,6 +259,8 @@ class _Exchange:
             lines.append(f"Content-Range: {content_range}")
         if location is not None:
             lines.append(f"Location: {location}")
+        if retry_after is not None:
+            lines.append(f"Retry-After: {retry_after}")
         if self.server.validators:
             lines += [f"ETag: {etag(self.data)}", f"Last-Modified: {LAST_MODIFIED}",
                       f"Date: {email.utils.formatdate(usegmt=True)}"]
