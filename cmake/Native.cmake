@@ -17,12 +17,14 @@ add_executable(native_tests
   tests/native/app/folder_rules_test.cpp
   tests/native/app/path_text_test.cpp
   tests/native/app/system_assemblies_test.cpp
+  tests/native/download/busy_rules_test.cpp
   tests/native/download/download_engine_test.cpp
   tests/native/download/download_names_test.cpp
   tests/native/download/error_rules_test.cpp
   tests/native/download/final_address_test.cpp
   tests/native/download/progress_batch_test.cpp
   tests/native/download/publisher_rules_test.cpp
+  tests/native/download/release_check_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
   tests/native/download/start_retry_test.cpp

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 inline constexpr int SEGMENT_COUNT = 40;
 inline constexpr std::uint32_t READ_CHUNK = 102400;
@@ -16,4 +17,7 @@ struct DownSegment {
     // The whole file's length, which every answer for the segment must name, so that
     // a file replaced on the server between two requests is not stitched together.
     std::uint32_t fileSize = 0;
+    // The release every answer must be of (If-Range), or empty when the server gave
+    // nothing to tell releases apart by.
+    std::wstring validator;
 };

@@ -119,3 +119,11 @@ std::wstring RangeHeader(std::uint32_t first, std::uint32_t last)
     header += std::to_wstring(last);
     return header;
 }
+
+std::wstring RangeRequestHeaders(std::uint32_t first, std::uint32_t last, const std::wstring& validator)
+{
+    std::wstring headers = RangeHeader(first, last) + L"\r\nAccept-Encoding: identity";
+    if (!validator.empty())
+        headers += L"\r\nIf-Range: " + validator;
+    return headers;
+}

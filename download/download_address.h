@@ -28,3 +28,6 @@ HttpTarget MakeHttpTarget(std::wstring_view hostText, std::wstring_view path, bo
 
 // "Range:bytes=<first>-<last>" (inclusive end, no blank after the colon).
 std::wstring RangeHeader(std::uint32_t first, std::uint32_t last);
+// The header lines of a range request: the range, "Accept-Encoding: identity" (a
+// compressed answer would not be the bytes asked for) and, with a validator, If-Range.
+std::wstring RangeRequestHeaders(std::uint32_t first, std::uint32_t last, const std::wstring& validator);

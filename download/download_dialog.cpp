@@ -10,6 +10,7 @@
 #include "download/download_state.h"
 #include "download/download_threads.h"
 #include "download/http_session.h"
+#include "download/http_timeout.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 
@@ -73,6 +74,24 @@ LRESULT CMainDlg::OnDownProgress(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
     return 0;
 }
 
+LRESULT CMainDlg::OnDownBusy(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    m_engine.OnBusy(static_cast<long>(lParam), UnpackBusyAnswer(wParam), g_useWinHttp);
+    return 0;
+}
+
+LRESULT CMainDlg::OnDownChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+{
+    m_engine.OnReleaseChanged(static_cast<int>(lParam), static_cast<unsigned long>(wParam));
+    return 0;
+}
+
+LRESULT CMainDlg::OnDownStartOver(UINT, WPARAM, LPARAM, BOOL&)
+{
+    m_engine.OnStartOver();
+    return 0;
+}
+
 LRESULT CMainDlg::OnSegmentDone(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
     m_engine.OnSegmentDone(static_cast<int>(lParam));
@@ -88,6 +107,7 @@ LRESULT CMainDlg::OnSegmentWritten(UINT, WPARAM, LPARAM lParam, BOOL&)
 void CMainDlg::StartSegmentWorker(DownSegment& segment)
 {
     segment.fileSize = m_engine.TotalSize();
+    segment.validator = m_probeAnswer.validator;
     if (!m_workers.Start(SegmentThread, &segment))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
@@ -107,7 +127,9 @@ void CMainDlg::StartHandoff()
 void CMainDlg::StartSizeProbe()
 {
     // A probe that cannot even start would leave the bar standing still for ever.
-    if (!m_workers.Start(SizeProbeThread, nullptr))
+    // No probe runs yet, and the ranges read the answer only once this one has reported.
+    m_probeAnswer = ProbeAnswer{};
+    if (!m_workers.Start(SizeProbeThread, &m_probeAnswer))
         PostError(GetLastError(), DOWN_ERR_SYSTEM);
 }
 
@@ -154,4 +176,28 @@ void CMainDlg::RemoveWorkingFolder()
     if (m_workingFolderIdentity)
         RemoveOwnFolderIfEmpty(WorkingFolder(g_downloadBase), *m_workingFolderIdentity);
     m_workingFolderIdentity.reset();
+}
+
+std::uint64_t CMainDlg::NowMs()
+{
+    return GetTickCount64();
+}
+
+void CMainDlg::WakeAfter(std::optional<std::uint32_t> ms)
+{
+    if (ms)
+        SetTimer(m_hWnd, IDT_WAKE, *ms, nullptr);
+    else
+        KillTimer(m_hWnd, IDT_WAKE);
+}
+
+bool CMainDlg::StopWorkers()
+{
+    // Aborted requests return at once; the time-outs bound the rest.
+    return m_workers.AbortAll(kHttpTimeoutMs + 5000);
+}
+
+void CMainDlg::PostStartOver()
+{
+    PostMessageW(m_hWnd, WM_DOWN_START_OVER, 0, 0);
 }

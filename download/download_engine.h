@@ -4,10 +4,15 @@
 // messages. No windows.h here.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <random>
 #include <vector>
 
+#include "download/busy_queue.h"
+#include "download/busy_rules.h"
 #include "download/down_segment.h"
 #include "download/error_kinds.h"
 
@@ -30,10 +35,25 @@ public:
     virtual void SwitchToWinHttp() = 0;
     // The one box of a fatal failure; the program ends when it is dismissed.
     virtual void ShowFatalError(ErrorBox box, unsigned long code) = 0;
+    // Milliseconds on a clock that only goes forward.
+    virtual std::uint64_t NowMs() = 0;
+    // OnWake after `ms` (replacing any earlier call), or never when nothing.
+    virtual void WakeAfter(std::optional<std::uint32_t> ms) = 0;
+    // Ends every worker (their requests aborted) and waits for them; false when one
+    // did not end. What they report meanwhile arrives before what is posted after.
+    virtual bool StopWorkers() = 0;
+    // OnStartOver, posted behind every report the stopped workers sent.
+    virtual void PostStartOver() = 0;
 };
 
 // 40 segments of size / 40 bytes; the last takes the remainder.
 std::vector<DownSegment> PlanSegments(std::uint32_t size);
+
+// Refused answers in a row with no byte arriving anywhere after which a server is
+// taken to be down rather than busy: some minutes of one request every few seconds.
+inline constexpr int MAX_BUSY_ANSWERS = SEGMENT_COUNT + MAX_QUICK_RETRIES + 1;
+// How often the file may change on the server before the download gives up.
+inline constexpr int MAX_RELEASE_RESTARTS = 1;
 
 // floor(downloaded / floor(total * 10 / 8) * 100) in double precision, the products in
 // 64-bit arithmetic: the download alone takes the bar to 80. 0 when total is 0.
@@ -43,7 +63,11 @@ class DownloadEngine {
 public:
     // `errorShown` is the process-wide flag of a fatal failure being shown: once it is
     // above 0, failures are dropped and nothing is handed off any more.
-    DownloadEngine(EngineEffects& effects, int& errorShown) : m_effects(effects), m_errorShown(errorShown) {}
+    // `seed` spreads the backoffs of this run.
+    DownloadEngine(EngineEffects& effects, int& errorShown, unsigned seed = 1)
+        : m_effects(effects), m_errorShown(errorShown), m_random(seed)
+    {
+    }
 
     // The size is known and the temporary file open: plans the 40 segments, gives each
     // its buffer and starts its worker (an empty segment is reported done at once). A
@@ -62,6 +86,18 @@ public:
     // the error code it carries. Decides between an immediate restart, parking the
     // segment until bytes flow again, the switch to WinHTTP, and the fatal box.
     void OnError(unsigned long code, long kind, bool useWinHttp);
+    // A busy answer (503, 429) to a range or (kind 41) to the probe. A range waits in
+    // line without spending the restart budget; the probe spends it as a failure does,
+    // but waits before it is asked again (a bounded time per interface).
+    void OnBusy(long kind, const BusyAnswer& answer, bool useWinHttp);
+    // A range was answered with a whole file of another release: everything fetched
+    // is dropped and the download starts over from the probe, once; a second change is
+    // a network error with `code`.
+    void OnReleaseChanged(int index, unsigned long code);
+    // The stopped workers' reports are all in: the new probe starts.
+    void OnStartOver();
+    // A wait asked for through WakeAfter may be over.
+    void OnWake();
     // Starts over after a switch of HTTP interface.
     void ResetCounters();
 
@@ -76,6 +112,10 @@ public:
 
 private:
     void Fatal(ErrorBox box, unsigned long code);
+    // A running range has ended, so the server has room for the first in line.
+    void AskFirstInLine();
+    void AskAgain(int index);
+    void ArmWake();
 
     EngineEffects& m_effects;
     int& m_errorShown;
@@ -88,4 +128,14 @@ private:
     int m_doneCount = 0;
     std::uint64_t m_downloadedBytes = 0;  // all bytes received since the start
     int m_shownPercentage = -1;           // what the bar shows now
+
+    std::minstd_rand m_random;
+    BusyQueue m_line;                                 // ranges refused by a busy server
+    std::array<int, SEGMENT_COUNT> m_refusals{};      // per range: busy answers in a row
+    int m_busyAnswers = 0;                            // busy answers since the last byte
+    int m_probeBusyAnswers = 0;                       // on this interface
+    std::uint32_t m_probeWaitedMs = 0;                // on this interface
+    std::optional<std::uint64_t> m_probeDue;          // when the waiting probe is asked again
+    int m_releaseRestarts = 0;
+    bool m_startingOver = false;                      // the old workers' reports are dropped
 };

@@ -1,5 +1,6 @@
 #include "download/download_threads.h"
 
+#include <ctime>
 #include <memory>
 #include <new>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "download/http_timeout.h"
 #include "download/notifications.h"
 #include "download/progress_batch.h"
+#include "download/busy_rules.h"
 #include "download/publisher_check.h"
 #include "download/responses.h"
 #include "download/segment_fetch.h"
@@ -57,7 +59,12 @@ unsigned RunWorker(Body body)
     return 1;
 }
 
-void RunSizeProbe()
+std::int64_t NowUnix()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+void RunSizeProbe(ProbeAnswer& answer)
 {
     const auto session = OpenHttpSession(g_useWinHttp, kHttpTimeoutMs);
     if (!session)
@@ -71,6 +78,10 @@ void RunSizeProbe()
     if (!session->Send(CurrentTarget(), g_useWinHttp ? L"HEAD" : L"GET", L"", false, step, error))
         return PostToDialog(WM_DOWN_ERROR, error, DOWN_ERR_SIZE_PROBE);
     const unsigned long status = session->StatusCode();
+    if (const auto busy = BusyAnswerOf(*session, status, NowUnix()))
+        return PostToDialog(WM_DOWN_BUSY, PackBusyAnswer(*busy), DOWN_ERR_SIZE_PROBE);
+    // Read before the size is reported: the dialog hands it to the ranges then.
+    answer.validator = ReleaseValidatorOf(*session);
     std::wstring length;
     const bool hasLength = session->Header(L"Content-Length", length);
     const auto size = ProbeSize(status, hasLength ? std::optional<std::wstring_view>(length) : std::nullopt);
@@ -93,10 +104,14 @@ void RunSegment(DownSegment& segment)
     if (!registration)
         return;
     const SegmentOutcome outcome =
-        FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK, PROGRESS_STEP,
+        FetchSegment(*session, CurrentTarget(), segment, chunk.get(), READ_CHUNK, PROGRESS_STEP, NowUnix(),
                      [](std::uint32_t bytes) { PostToDialog(WM_DOWN_PROGRESS, 0, static_cast<LPARAM>(bytes)); });
     if (outcome.done)
         PostToDialog(WM_DOWN_SEGMENT_DONE, 0, segment.index);
+    else if (outcome.busy)
+        PostToDialog(WM_DOWN_BUSY, PackBusyAnswer(*outcome.busy), segment.index);
+    else if (outcome.changed)
+        PostToDialog(WM_DOWN_CHANGED, outcome.error, segment.index);
     else
         PostToDialog(WM_DOWN_ERROR, outcome.error, segment.index);
 }
@@ -174,9 +189,9 @@ void PostToDialog(UINT message, WPARAM wParam, LPARAM lParam)
     PostMessageW(g_pMainDlg->NotifyWindow(), message, wParam, lParam);
 }
 
-unsigned __stdcall SizeProbeThread(void*)
+unsigned __stdcall SizeProbeThread(void* argument)
 {
-    return RunWorker(RunSizeProbe);
+    return RunWorker([argument] { RunSizeProbe(*static_cast<ProbeAnswer*>(argument)); });
 }
 
 unsigned __stdcall SegmentThread(void* argument)

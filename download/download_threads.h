@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/file_identity.h"
 #include "app/handles.h"
 
@@ -15,10 +17,17 @@ struct HandoffTicket {
     FileIdentity download{};
 };
 
-// Asks the server for the installer's size: WM_DOWN_SIZE or WM_DOWN_ERROR (kind 41).
-unsigned __stdcall SizeProbeThread(void* unused);
+// What the size probe learns besides the size, for the ranges.
+struct ProbeAnswer {
+    std::wstring validator;  // for If-Range; empty when the server gave none to trust
+};
+
+// Asks the server for the installer's size and fills the ProbeAnswer it is given:
+// WM_DOWN_SIZE, or WM_DOWN_BUSY or WM_DOWN_ERROR (kind 41).
+unsigned __stdcall SizeProbeThread(void* answer);
 // Fetches the missing bytes of one DownSegment: WM_DOWN_PROGRESS per read, then
-// WM_DOWN_SEGMENT_DONE or WM_DOWN_ERROR with the segment's index.
+// WM_DOWN_SEGMENT_DONE, WM_DOWN_BUSY, WM_DOWN_CHANGED or WM_DOWN_ERROR with the
+// segment's index.
 unsigned __stdcall SegmentThread(void* segment);
 // Appends one DownSegment to the temporary file and flushes it: WM_DOWN_SEGMENT_WRITTEN
 // or WM_DOWN_ERROR (kind 42).

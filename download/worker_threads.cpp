@@ -39,7 +39,7 @@ bool WorkerThreads::Start(unsigned(__stdcall* entry)(void*), void* argument)
 bool WorkerThreads::Register(HttpSession& session)
 {
     CriticalSectionLock lock(m_lock);
-    if (m_stopping)
+    if (m_stopping || m_aborting)
         return false;
     m_sessions.push_back(&session);
     return true;
@@ -62,6 +62,26 @@ bool WorkerThreads::Stop(DWORD timeoutMs)
             session->Abort();
     }
     // Nothing is added to the list once stopping, so it can be walked without the lock.
+    return WaitForAll(timeoutMs);
+}
+
+bool WorkerThreads::AbortAll(DWORD timeoutMs)
+{
+    {
+        CriticalSectionLock lock(m_lock);
+        m_aborting = true;
+        for (HttpSession* session : m_sessions)
+            session->Abort();
+    }
+    // Only this thread starts threads, so the list stays as it is while it waits.
+    const bool ended = WaitForAll(timeoutMs);
+    CriticalSectionLock lock(m_lock);
+    m_aborting = false;
+    return ended;
+}
+
+bool WorkerThreads::WaitForAll(DWORD timeoutMs)
+{
     const DWORD start = GetTickCount();
     for (const UniqueHandle& handle : m_threads) {
         const HANDLE thread = handle.get();

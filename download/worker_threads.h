@@ -34,13 +34,19 @@ public:
     // Ends every thread and waits for them, at most `timeoutMs` in all; false if one
     // is still running then. Later calls only wait again.
     bool Stop(DWORD timeoutMs);
+    // The same for the threads running now, after which new ones start again: for a
+    // download dropped and started over. Called on the thread that starts them.
+    bool AbortAll(DWORD timeoutMs);
 
 private:
+    bool WaitForAll(DWORD timeoutMs);
+
     CriticalSection m_lock;
     std::vector<UniqueHandle> m_threads;
     std::vector<HttpSession*> m_sessions;
     UniqueHandle m_stopEvent;
     bool m_stopping = false;
+    bool m_aborting = false;  // during AbortAll: no session may begin
 };
 
 // Keeps a worker's session registered for as long as it lives.

@@ -87,9 +87,13 @@ LRESULT CMainDlg::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL&)
     return PtInRect(&client, cursor) ? HTCAPTION : HTNOWHERE;
 }
 
-LRESULT CMainDlg::OnTimer(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    if (m_banners.empty())
+    if (wParam == IDT_WAKE) {
+        m_engine.OnWake();
+        return 0;
+    }
+    if (wParam != IDT_BANNER || m_banners.empty())
         return 0;
     const auto current = std::find_if(m_banners.begin(), m_banners.end(),
                                       [this](const ImagePtr& banner) { return banner.get() == m_curBanner; });

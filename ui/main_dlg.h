@@ -33,6 +33,8 @@ enum DialogState : int {
 };
 
 inline constexpr UINT_PTR IDT_BANNER = 3395;
+// The engine's waits for a busy server.
+inline constexpr UINT_PTR IDT_WAKE = 3396;
 
 class CMainDlg : public CDialogImpl<CMainDlg>, public CMessageFilter, public CIdleHandler, private EngineEffects {
 public:
@@ -68,6 +70,9 @@ public:
         MESSAGE_HANDLER(WM_DOWN_ERROR, OnDownError)
         MESSAGE_HANDLER(WM_DOWN_FINISHED, OnDownFinished)
         MESSAGE_HANDLER(WM_DOWN_SEGMENT_WRITTEN, OnSegmentWritten)
+        MESSAGE_HANDLER(WM_DOWN_BUSY, OnDownBusy)
+        MESSAGE_HANDLER(WM_DOWN_CHANGED, OnDownChanged)
+        MESSAGE_HANDLER(WM_DOWN_START_OVER, OnDownStartOver)
         REFLECT_NOTIFICATIONS()
     END_MSG_MAP()
 
@@ -154,6 +159,9 @@ private:
     LRESULT OnSegmentDone(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnSegmentWritten(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDownError(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDownBusy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDownChanged(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnDownStartOver(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     bool OpenTempFile();
     // Closes and deletes a download that never reached the installer.
     void DiscardTempFile();
@@ -172,6 +180,10 @@ private:
     void StartSizeProbe() override;
     void SwitchToWinHttp() override;
     void ShowFatalError(ErrorBox box, unsigned long code) override;
+    std::uint64_t NowMs() override;
+    void WakeAfter(std::optional<std::uint32_t> ms) override;
+    bool StopWorkers() override;
+    void PostStartOver() override;
     LRESULT OnDownFinished(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
     COwnerDrawButton m_btnClose;
@@ -202,7 +214,9 @@ private:
     NOTIFYICONDATAW m_nid{};
     bool m_trayIconShown = false;
 
-    DownloadEngine m_engine{*this, g_errorShown};
+    DownloadEngine m_engine{*this, g_errorShown, GetTickCount()};
+    // Filled by the size probe before it reports the size: what the ranges check.
+    ProbeAnswer m_probeAnswer;
     std::wstring m_tempPath;
     // Taken over by the hand-off's thread once it starts.
     HandoffTicket m_handoff;

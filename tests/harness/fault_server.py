@@ -16,7 +16,9 @@ library only; the certificates come from servers.make_test_ca.
 import array
 import contextlib
 import dataclasses
+import email.utils
 import fcntl
+import hashlib
 import http
 import http.client
 import re
@@ -40,6 +42,13 @@ CHUNK = 64 * 1024
 LINE_LIMIT = 8192
 
 _RANGE = re.compile(r"bytes=(\d+)-(\d+)")
+OTHER_RELEASE_RATE = 4 * 1024 * 1024  # bytes per second of a whole file sent for If-Range
+LAST_MODIFIED = "Sun, 06 Nov 1994 08:49:37 GMT"  # every release's, so that only the ETag tells them apart
+
+
+def etag(data: bytes) -> str:
+    """The strong entity tag of a release."""
+    return '"' + hashlib.sha256(data).hexdigest()[:16] + '"'
 
 
 @dataclass
@@ -58,6 +67,8 @@ class Request:
     # "stopped" when the server stopped before the answer ended
     outcome: str = ""
     path: str = ""             # the request target, query included
+    if_range: str | None = None  # the If-Range header as sent
+    etag: str = ""             # the ETag of the release it was answered from (with validators)
 
 
 # --- faults: what one answer does instead of the right thing ---------------------------
@@ -96,6 +107,18 @@ class Status:
     def answer(self, exchange: "_Exchange") -> str:
         text = f"{self.code} {_reason(self.code)}\n".encode()
         exchange.send_head(self.code, str(len(text)), content_type="text/plain")
+        exchange.send_body(text)
+        return "complete"
+
+
+@dataclass(frozen=True)
+class Busy:
+    """503 Service Unavailable with `Retry-After: <retry_after>`."""
+    retry_after: str
+
+    def answer(self, exchange: "_Exchange") -> str:
+        text = b"503 Service Unavailable\n"
+        exchange.send_head(503, str(len(text)), content_type="text/plain", retry_after=self.retry_after)
         exchange.send_body(text)
         return "complete"
 
@@ -226,7 +249,8 @@ class _Exchange:
         return self.span()
 
     def send_head(self, status: int, length: str | None, content_range: str | None = None,
-                  content_type: str = "application/octet-stream", location: str | None = None) -> None:
+                  content_type: str = "application/octet-stream", location: str | None = None,
+                  retry_after: str | None = None) -> None:
         lines = [f"HTTP/1.1 {status} {_reason(status)}", f"Content-Type: {content_type}",
                  "Accept-Ranges: bytes"]
         if length is not None:
@@ -235,6 +259,11 @@ class _Exchange:
             lines.append(f"Content-Range: {content_range}")
         if location is not None:
             lines.append(f"Location: {location}")
+        if retry_after is not None:
+            lines.append(f"Retry-After: {retry_after}")
+        if self.server.validators:
+            lines += [f"ETag: {etag(self.data)}", f"Last-Modified: {LAST_MODIFIED}",
+                      f"Date: {email.utils.formatdate(usegmt=True)}"]
         if not self.keep_alive:
             lines.append("Connection: close")
         self.sock.sendall(("\r\n".join(lines) + "\r\n\r\n").encode("latin-1"))
@@ -253,10 +282,18 @@ class _Exchange:
             self.server._update(self.request, body_bytes=self.request.body_bytes + len(chunk))
 
     def right_answer(self, rate: int = 0, limit: int | None = None) -> None:
-        """The answer a good server gives, or its first `limit` body bytes."""
+        """The answer a good server gives, or its first `limit` body bytes: with
+        validators, the whole file when If-Range names another release."""
         first, last = self.span()
+        other_release = self.server.validators and self.request.if_range not in (None, etag(self.data))
+        whole = self.request.range is None or other_release
+        if other_release:
+            # Paced, so that the log shows whether the client read it or let it go.
+            rate = rate or OTHER_RELEASE_RATE
+        if whole:
+            first, last = 0, len(self.data) - 1
         body = memoryview(self.data)[first:last + 1]
-        if self.request.range is None:
+        if whole:
             self.send_head(200, str(len(body)))
         else:
             self.send_head(206, str(len(body)), f"bytes {first}-{last}/{len(self.data)}")
@@ -337,7 +374,8 @@ class _Connection:
                       # a body we would not read must not be taken for the next request
                       and headers.get("Content-Length", "0") == "0"
                       and "Transfer-Encoding" not in headers)
-        request, data = self.server._arrive(self.number, method, target, _parse_range(asked_range))
+        request, data = self.server._arrive(self.number, method, target, _parse_range(asked_range),
+                                            headers.get("If-Range"))
         exchange = _Exchange(self.server, self.sock, request, data, keep_alive)
         outcome = ""
         try:
@@ -453,6 +491,10 @@ class FaultServer:
         requests wait together (at most GATHER_SECONDS from the first), so that the
         overlap of ranges shows in max_overlap() however loaded the machine is.
     lifetime: the server stops by itself after this many seconds, whatever happens.
+    releases: newer files of the same use; with them every answer carries an ETag,
+        Last-Modified and Date, and If-Range is honoured (a range of another release
+        is answered with that whole file, 200). Once `change_after` ranged requests
+        have arrived after a probe, the file is replaced by the next release.
 
     A plan that raises, or a fault that does not fit its request (WrongRange or
     ExtraBody for the probe), drops that connection; __exit__
@@ -462,13 +504,18 @@ class FaultServer:
     def __init__(self, path: Path, port: int = 0, cert: Path | None = None,
                  key: Path | None = None, plan=lambda request: None,
                  replace_after_probe: bytes | None = None,
-                 hold: float = 0.0, gather: int = 0, lifetime: float = 600.0):
+                 hold: float = 0.0, gather: int = 0, lifetime: float = 600.0,
+                 releases: "list[bytes] | None" = None, change_after: int = 20):
         if (cert is None) != (key is None):
             raise ValueError("a TLS server needs both a certificate and a key")
         self.data = Path(path).read_bytes()
         self.fixed_port = port
         self.plan = plan
         self.replacement = replace_after_probe
+        self.validators = releases is not None
+        self._releases = list(releases or [])
+        self.change_after = change_after
+        self._ranges_since_probe = 0
         self.hold = hold
         self.gather = gather
         self._gathering = threading.Condition()
@@ -599,14 +646,21 @@ class FaultServer:
             self._threads.pop(number, None)
 
     def _arrive(self, connection: int, method: str, target: str,
-                asked: tuple[int, int] | None) -> tuple[Request, bytes]:
+                asked: tuple[int, int] | None, if_range: str | None) -> tuple[Request, bytes]:
         """Logs a new request; gives it and the bytes it is to be answered from."""
         key = ("range", asked[1]) if asked is not None else ("probe",)
         with self._lock:
             attempt = self._attempts.get(key, 0)
             self._attempts[key] = attempt + 1
+            if asked is None:
+                self._ranges_since_probe = 0
+            else:
+                self._ranges_since_probe += 1
+                if self._ranges_since_probe == self.change_after + 1 and self._releases:
+                    self.data = self._releases.pop(0)
             request = Request(len(self._requests), connection, method, asked, attempt,
-                              start=time.monotonic(), path=target)
+                              start=time.monotonic(), path=target, if_range=if_range,
+                              etag=etag(self.data) if self.validators else "")
             self._requests.append(request)
             data = self.replacement if self._replaced else self.data
             # The probe measures the old file; whatever comes after it, even while the

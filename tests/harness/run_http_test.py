@@ -90,6 +90,12 @@ def check_server(checks: Checks, label: str, requests: list[dict]) -> None:
                           f"{label} {api}: 206 with 100 bytes (got {r['status']}, {r['body_bytes']})")
             checks.expect(r["protocol"] == "HTTP/1.1", f"{label} {api}: HTTP/1.1 (got {r['protocol']})")
 
+        release = tagged(requests, api, "release")
+        sent = [(r["range"], r["if_range"], r["accept_encoding"], r["status"]) for r in release[1:]]
+        checks.expect(len(release) == 3 and sent[0][1:] == (release[0]["etag"], "identity", 206)
+                      and sent[1] == ("bytes=100-199", '"another"', "identity", 200),
+                      f"{label} {api}: If-Range and Accept-Encoding as sent, honoured (got {sent})")
+
         wholes = tagged(requests, api, "whole")
         checks.expect(len(wholes) == 1, f"{label} {api}: one whole-file request (got {len(wholes)})")
         for r in wholes:

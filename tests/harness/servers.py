@@ -204,7 +204,8 @@ _LOG_FORMAT = (
     '"connection":"$connection","connection_requests":"$connection_requests",'
     '"request_time":"$request_time","msec":"$msec","scheme":"$scheme",'
     '"cache_control":"$http_cache_control","pragma":"$http_pragma",'
-    '"user_agent":"$http_user_agent","protocol":"$server_protocol"}'
+    '"user_agent":"$http_user_agent","protocol":"$server_protocol",'
+    '"if_range":"$http_if_range","accept_encoding":"$http_accept_encoding","etag":"$sent_http_etag"}'
 )
 _NUMERIC_FIELDS = {"status": int, "body_bytes": int, "bytes": int, "connection": int,
                    "connection_requests": int, "request_time": float, "msec": float}
@@ -220,7 +221,8 @@ class Nginx:
     """
 
     def __init__(self, workdir: Path, docroot: Path, cert: Path | None = None,
-                 key: Path | None = None, port: int = 0, limit_rate: str | None = None):
+                 key: Path | None = None, port: int = 0, limit_rate: str | None = None,
+                 limit_conn: int | None = None):
         if (cert is None) != (key is None):
             raise ValueError("a TLS server needs both a certificate and a key")
         self.workdir = Path(workdir).resolve()
@@ -228,6 +230,8 @@ class Nginx:
         self.cert, self.key = cert, key
         self.fixed_port = port  # 0: any free port
         self.limit_rate = limit_rate  # nginx's per-connection cap, e.g. "2m"; None: none
+        # Requests one client may have in progress at once; nginx answers 503 to more.
+        self.limit_conn = limit_conn
         self.port = 0
         self.access_log = self.workdir / "access.log"
         self.error_log = self.workdir / "error.log"
@@ -267,13 +271,16 @@ class Nginx:
             f"  scgi_temp_path {temp / 'scgi'};\n"
             "  default_type application/octet-stream;\n"
             "  keepalive_timeout 30s;\n"
+            "  limit_conn_zone $binary_remote_addr zone=per_client:1m;\n"
             "  server {\n"
             + "".join(f"    listen {address}{ssl};\n" for address in listen) +
             "    server_name localhost;\n"
             f"{tls}"
             f"    root {self.docroot};\n"
-            + (f"    location / {{ limit_rate {self.limit_rate}; }}\n" if self.limit_rate
-               else "    location / { }\n") +
+            + "    location / {"
+            + (f" limit_rate {self.limit_rate};" if self.limit_rate else "")
+            + (f" limit_conn per_client {self.limit_conn};" if self.limit_conn else "")
+            + " }\n" +
             "  }\n"
             "}\n")
 

@@ -27,6 +27,10 @@ struct RecordingEffects : EngineEffects {
     void StartSizeProbe() override {}
     void SwitchToWinHttp() override {}
     void ShowFatalError(ErrorBox, unsigned long) override {}
+    std::uint64_t NowMs() override { return 0; }
+    void WakeAfter(std::optional<std::uint32_t>) override {}
+    bool StopWorkers() override { return true; }
+    void PostStartOver() override {}
 };
 
 std::vector<int> ZeroTo(int last)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct EffectsLog : EngineEffects {
     std::vector<std::string> words;
     bool useWinHttp = false;
     int errorShown = 0;
+    int shown = -1;
+    std::uint64_t now = 0;
+    std::optional<std::uint32_t> wake;
+    bool workersEnd = true;
 
     void Say(const std::string& word)
     {
@@ -37,7 +42,11 @@ struct EffectsLog : EngineEffects {
     void StartHandoff() override { Say("handoff"); }
     void PostSegmentDone(int) override {}
     void PostError(unsigned long, long) override {}
-    void ShowProgress(int) override { Say("progress"); }
+    void ShowProgress(int percentage) override
+    {
+        shown = percentage;
+        Say("progress");
+    }
     void CloseTempFile() override {}
     void StartSizeProbe() override { Say("probe"); }
     void SwitchToWinHttp() override
@@ -50,6 +59,14 @@ struct EffectsLog : EngineEffects {
         const char* name = box == ErrorBox::Url ? "url" : box == ErrorBox::System ? "system" : "network";
         Say(std::string("box ") + name + " " + std::to_string(code));
     }
+    std::uint64_t NowMs() override { return now; }
+    void WakeAfter(std::optional<std::uint32_t> ms) override { wake = ms; }
+    bool StopWorkers() override
+    {
+        Say("stop workers");
+        return workersEnd;
+    }
+    void PostStartOver() override { Say("start over"); }
 };
 
 struct Reports {
@@ -60,6 +77,17 @@ struct Reports {
     {
         for (int i = 0; i < times; ++i)
             engine.OnError(code, kind, effects.useWinHttp);
+    }
+    void Busy(long kind, std::optional<std::uint32_t> retryAfter = std::nullopt, unsigned long status = 503)
+    {
+        engine.OnBusy(kind, BusyAnswer{status, retryAfter}, effects.useWinHttp);
+    }
+    // Time passes; the timer fires whenever a wait was asked for.
+    void Pass(std::uint32_t ms)
+    {
+        effects.now += ms;
+        if (effects.wake)
+            engine.OnWake();
     }
     // Segments 0 to count - 1 have all their bytes; the others are in flight.
     void Receive(int count)
@@ -147,6 +175,124 @@ TEST(ErrorRulesTest, EachFailureLeadsToItsRestartParkingSwitchOrBox)
         EXPECT_EQ(run.engine.FailedSegments(), c.parked) << c.what;
         EXPECT_EQ(run.engine.RetryCount(), c.retries) << c.what;
     }
+}
+
+TEST(ErrorRulesTest, BusyRangesWaitInLineWithoutSpendingRestarts)
+{
+    const struct {
+        const char* what;
+        std::function<void(Reports&)> reports;
+        std::vector<std::string> asked;
+    } cases[] = {
+        {"the first in line is asked after its backoff, the next only once the first was asked",
+         [](Reports& r) {
+             r.Busy(3);
+             r.Busy(5);
+             r.Pass(300);  // under the shortest first backoff, 375 ms
+             r.Pass(400);
+             r.Pass(300);
+             r.Pass(400);
+         },
+         {"segment 3", "segment 5"}},
+        {"a range that ends makes room for the first in line at once, as does one parked",
+         [](Reports& r) {
+             r.Busy(3);
+             r.Busy(5);
+             r.engine.OnSegmentDone(0);
+             r.Fail(7, 42);
+         },
+         {"segment 3", "segment 7 x41", "segment 5"}},
+        {"refused again, a range keeps its place and waits twice as long",
+         [](Reports& r) {
+             r.Busy(3);
+             r.Busy(5);
+             r.Pass(700);
+             r.Busy(3);
+             r.Pass(700);  // under the shortest second backoff, 750 ms
+             r.Pass(600);
+         },
+         {"segment 3 x2"}},
+        {"Retry-After is waited for, and no longer than 30 seconds",
+         [](Reports& r) {
+             r.Busy(3, 10);
+             r.Busy(5, 3600);
+             r.Pass(9900);
+             r.Pass(200);
+             r.Pass(29900);
+             r.Pass(200);
+         },
+         {"segment 3", "segment 5"}},
+        {"a whole line refused spends no restart; a server refusing for minutes is down",
+         [](Reports& r) {
+             for (int i = 0; i < SEGMENT_COUNT; ++i)
+                 r.Busy(i);
+             for (int i = 0; i < MAX_BUSY_ANSWERS - SEGMENT_COUNT; ++i) {
+                 r.Pass(5000);
+                 r.Busy(0);
+             }
+             EXPECT_EQ(r.engine.RetryCount(), 0);
+             r.Pass(5000);
+             r.Busy(0, 5, 429);
+         },
+         {"segment 0 x42", "box network 429"}},
+    };
+    for (const auto& c : cases) {
+        Reports run;
+        run.engine.Plan(4000);
+        run.effects.words.clear();
+        c.reports(run);
+        EXPECT_EQ(run.effects.words, c.asked) << c.what;
+    }
+}
+
+TEST(ErrorRulesTest, ABusyProbeWaitsBetweenTriesAtMostThirtySecondsThenKeepsItsBudget)
+{
+    Reports run;
+    std::uint32_t waited = 0;
+    for (int i = 0; i < 42; ++i) {
+        run.Busy(41, i == 0 ? std::optional<std::uint32_t>(60) : std::nullopt);
+        const std::uint32_t wait = run.effects.wake.value_or(0);
+        EXPECT_LE(wait, 5000u) << i;
+        waited += wait;
+        run.Pass(wait);
+    }
+    EXPECT_EQ(waited, 30000u);
+    EXPECT_EQ(run.effects.words, (std::vector<std::string>{"probe x41", "switch"}));
+    // The other interface waits anew.
+    run.Busy(41);
+    EXPECT_TRUE(run.effects.wake.has_value());
+}
+
+TEST(ErrorRulesTest, AChangedReleaseStartsOverOnceThenEndsInTheNetworkBox)
+{
+    Reports run;
+    run.engine.Plan(4000);
+    run.engine.OnProgress(0, 3000);
+    run.effects.words.clear();
+    run.engine.OnReleaseChanged(7, 200);
+    EXPECT_EQ(run.effects.shown, 0) << "the bar is back at 0";
+    // What the stopped workers still report is dropped.
+    run.engine.OnSegmentDone(3);
+    run.Fail(4);
+    run.Busy(5);
+    run.engine.OnProgress(0, 100);
+    run.engine.OnReleaseChanged(8, 200);
+    run.engine.OnStartOver();
+    EXPECT_EQ(run.effects.words, (std::vector<std::string>{"stop workers", "progress", "start over", "probe"}));
+    run.engine.Plan(4000);
+    run.engine.OnProgress(0, 100);
+    EXPECT_EQ(run.engine.DownloadedBytes(), 100u);
+    run.effects.words.clear();
+    run.engine.OnReleaseChanged(9, 200);
+    EXPECT_EQ(run.effects.words, std::vector<std::string>{"box network 200"});
+
+    Reports stuck;
+    stuck.effects.workersEnd = false;
+    stuck.engine.Plan(4000);
+    stuck.effects.words.clear();
+    stuck.engine.OnReleaseChanged(7, 200);
+    EXPECT_EQ(stuck.effects.words, (std::vector<std::string>{"stop workers", "box network 200"}));
+    EXPECT_NE(stuck.engine.Segment(7), nullptr) << "a worker still running keeps its segment";
 }
 
 TEST(ErrorRulesTest, AfterAFatalErrorNothingIsFetchedOrHandedOff)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr unsigned long kCannotConnect = 12029, kConnectionReset = 12030;
+constexpr std::int64_t kNow = 784111777;  // Sun, 06 Nov 1994 08:49:37 GMT
 
 // An answer as the server gives it: the send's outcome, status, Content-Range, and the
 // reads that follow (bytes of the file from `from`, or a failed read).
@@ -22,6 +24,7 @@ struct FakeSession : HttpSession {
     HttpStep failAt = HttpStep::Send;
     unsigned long status = 206;
     std::optional<std::wstring> contentRange;
+    std::map<std::wstring, std::wstring> headers;  // any others
     struct ReadStep {
         std::uint32_t from, count;  // count 0: the end of the body
         bool fails = false;
@@ -40,11 +43,16 @@ struct FakeSession : HttpSession {
         return false;
     }
     unsigned long StatusCode() override { return status; }
-    bool Header(const wchar_t*, std::wstring& value) override
+    bool Header(const wchar_t* name, std::wstring& value) override
     {
-        if (!contentRange)
+        if (std::wstring(name) == L"Content-Range" && contentRange) {
+            value = *contentRange;
+            return true;
+        }
+        const auto found = headers.find(name);
+        if (found == headers.end())
             return false;
-        value = *contentRange;
+        value = found->second;
         return true;
     }
     bool Read(void* buffer, unsigned long size, unsigned long& read, unsigned long& error) override
@@ -87,7 +95,7 @@ struct Fetch {
     void Run(FakeSession& session)
     {
         // Batches of a chunk: a read short of it is seen only in what is reported before the return.
-        outcome = FetchSegment(session, HttpTarget{}, segment, chunk, sizeof(chunk), sizeof(chunk),
+        outcome = FetchSegment(session, HttpTarget{}, segment, chunk, sizeof(chunk), sizeof(chunk), kNow,
                                [this](std::uint32_t bytes) { progress.push_back(bytes); });
     }
     // The segment holds byte i of the file at i - offset, for everything received.
@@ -139,12 +147,51 @@ TEST(SegmentFetchTest, StoresOnlyWhatTheAnswerMayCarry)
         session.reads = c.reads;
         Fetch fetch(c.resumeAt);
         fetch.Run(session);
-        EXPECT_EQ(session.rangeAsked, L"Range:bytes=" + std::to_wstring(100 + c.resumeAt) + L"-199") << c.what;
+        EXPECT_EQ(session.rangeAsked, L"Range:bytes=" + std::to_wstring(100 + c.resumeAt) +
+                                          L"-199\r\nAccept-Encoding: identity") << c.what;
         EXPECT_EQ(fetch.outcome.done, c.done) << c.what;
         EXPECT_EQ(fetch.outcome.error, c.error) << c.what;
         EXPECT_EQ(fetch.segment.received, c.received) << c.what;
         EXPECT_EQ(fetch.progress, c.progress) << c.what;
         EXPECT_TRUE(fetch.HoldsTheFile()) << c.what;
+    }
+}
+
+TEST(SegmentFetchTest, BusyAndChangedAnswersAreLeftUnreadAndSaySo)
+{
+    using Headers = std::map<std::wstring, std::wstring>;
+    const struct {
+        const char* what;
+        unsigned long status;
+        Headers headers;
+        std::optional<BusyAnswer> busy;
+        bool changed;
+        unsigned long error;
+    } cases[] = {
+        {"busy, with a date", 503,
+         {{L"Retry-After", L"Sun, 06 Nov 1994 08:49:57 GMT"}, {L"Date", L"Sun, 06 Nov 1994 08:49:47 GMT"}},
+         BusyAnswer{503, 10u}, false, 0},
+        {"too many requests, with nothing", 429, {}, BusyAnswer{429, std::nullopt}, false, 0},
+        {"the whole file of another release", 200, {{L"ETag", L"\"v2\""}}, std::nullopt, true, 200},
+        {"the whole file of this release: the range ignored", 200, {{L"ETag", L"\"v1\""}}, std::nullopt, false, 13},
+    };
+    for (const auto& c : cases) {
+        FakeSession session;
+        session.status = c.status;
+        session.headers = c.headers;
+        session.reads = {{100, 64}};
+        Fetch fetch;
+        fetch.segment.validator = L"\"v1\"";
+        fetch.Run(session);
+        EXPECT_EQ(session.rangeAsked, L"Range:bytes=100-199\r\nAccept-Encoding: identity\r\nIf-Range: \"v1\"")
+            << c.what;
+        EXPECT_EQ(fetch.outcome.busy ? PackBusyAnswer(*fetch.outcome.busy) : 0, c.busy ? PackBusyAnswer(*c.busy) : 0)
+            << c.what;
+        EXPECT_EQ(fetch.outcome.changed, c.changed) << c.what;
+        EXPECT_EQ(fetch.outcome.error, c.error) << c.what;
+        EXPECT_FALSE(fetch.outcome.done) << c.what;
+        EXPECT_EQ(session.reads.size(), 1u) << c.what << ": nothing read";
+        EXPECT_EQ(fetch.segment.received, 0u) << c.what;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "download/download_address.h"
 #include "download/http_session.h"
 #include "download/http_timeout.h"
 #include "tests/windows/under_wine.h"
@@ -164,6 +165,20 @@ TEST_P(HttpExchangeTest, RangeRequestGets206AndExactlyThoseHundredBytes)
     ASSERT_TRUE(session->Header(L"Content-Range", range));
     EXPECT_EQ(range, L"bytes 100-199/" + std::to_wstring(ServedFile().size()));
     EXPECT_TRUE(SameBytes(Body(*session), ServedFile().substr(100, 100)));
+}
+
+TEST_P(HttpExchangeTest, ARangeOfTheReleaseMeasuredGets206AndOfAnotherTheWholeFile)
+{
+    // The probe's ETag, then the request lines a segment sends: range, identity, If-Range.
+    ASSERT_TRUE(Sent(*session, Target(L"release"), api() == Api::WinHttp ? L"HEAD" : L"GET", L""));
+    std::wstring etag, range;
+    ASSERT_TRUE(session->Header(L"ETag", etag));
+    ASSERT_TRUE(Sent(*session, Target(L"release"), L"GET", RangeRequestHeaders(100, 199, etag)));
+    EXPECT_EQ(session->StatusCode(), 206u);
+    EXPECT_TRUE(SameBytes(Body(*session), ServedFile().substr(100, 100)));
+    ASSERT_TRUE(Sent(*session, Target(L"release"), L"GET", RangeRequestHeaders(100, 199, L"\"another\"")));
+    EXPECT_EQ(session->StatusCode(), 200u);
+    EXPECT_FALSE(session->Header(L"Content-Range", range));
 }
 
 TEST_P(HttpExchangeTest, RequestWithoutRangeGets200TheLengthAndTheWholeFile)
