@@ -21,6 +21,7 @@ add_executable(native_tests
   tests/native/download/error_rules_test.cpp
   tests/native/download/final_address_test.cpp
   tests/native/download/progress_batch_test.cpp
+  tests/native/download/proxy_rules_test.cpp
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/responses_test.cpp
   tests/native/download/segment_fetch_test.cpp
