@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "download/error_kinds.h"
+
 // Where a request goes: the host text split into name and port, TLS or not.
 struct HttpTarget {
     std::wstring host;       // name or address, without a port
@@ -21,7 +23,7 @@ class HttpSession {
 public:
     virtual ~HttpSession() = default;
 
-    // Opens the root handle (proxy per the connection flags), connects, raises the
+    // Opens the root handle (through the download's proxy, if any), connects, raises the
     // per-server connection limit when asked, opens the request with `verb` and the
     // cache-bypassing flags, adds `header` (a "Name:value" line) unless empty, and
     // sends it (WinHTTP also receives the response). On failure: false, with the step

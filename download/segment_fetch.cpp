@@ -21,6 +21,9 @@ SegmentOutcome FetchInto(HttpSession& session, const HttpTarget& target, DownSeg
     unsigned long error = 0;
     if (!session.Send(target, L"GET", RangeHeader(first, last), true, step, error))
         return {false, step == HttpStep::Send ? error : 0};
+    // The proxy wants credentials: said as such, so that the user can be asked.
+    if (session.StatusCode() == kHttpProxyAuthRequired)
+        return {false, kHttpProxyAuthRequired};
 
     std::wstring contentRange;
     const bool hasRange = session.Header(L"Content-Range", contentRange);

@@ -167,6 +167,7 @@ private:
     void CloseTempFile() override;
     void StartSizeProbe() override;
     void SwitchToWinHttp() override;
+    bool AskProxyCredentials() override;
     void ShowFatalError(ErrorBox box, unsigned long code) override;
     LRESULT OnDownFinished(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
