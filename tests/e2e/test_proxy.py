@@ -3,7 +3,7 @@ user's Internet options: the installation completes, every connection to the ser
 going through the proxy's tunnels."""
 import struct
 
-from install_case import PORT, InstallationTestCase, wait_for
+from install_case import PORT, InstallationTestCase, content_hash, wait_for
 
 import fault_server  # noqa: E402  (found through the harness folder e2e_case adds)
 from fault_server import Status  # noqa: E402
@@ -41,17 +41,13 @@ class ProxyTest(InstallationTestCase):
     def proxy(self, **options) -> Squid:
         return self.stack.enter_context(Squid(self.workdir / "squid", **options))
 
-    def install_and_end(self, window=None):
-        window = window or self.start()
+    def install_and_end(self):
+        window = self.start()
         self.tick_and_install(window)
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], self.content_hash(), "the server's installer ran")
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes), "the server's installer ran")
         # Squid logs a tunnel when it closes: when the program has gone.
         self.installer.stop()
-
-    def content_hash(self):
-        from install_case import content_hash
-        return content_hash(self.installer_bytes)
 
     def assert_every_connection_tunnelled(self, proxy: Squid, connections: int):
         wait_for(lambda: len(proxy.tunnels(SERVER)) >= connections, 30, "squid to log the tunnels")
@@ -105,10 +101,22 @@ class ProxyTest(InstallationTestCase):
         self.installer.xdotool("type", "s3cret")
         self.installer.key("Return")
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], self.content_hash())
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
         self.installer.stop()
         self.assertEqual(len(server.requests()), 41)
         wait_for(lambda: proxy.tunnels(SERVER), 30, "squid to log the tunnels")
         self.assertTrue(all(t["user"] == "ada" for t in proxy.tunnels(SERVER)), "every tunnel signed on")
         denied = [e for e in proxy.log() if e["status"] == 407]
         self.assertGreaterEqual(len(denied), 1)
+
+    def test_cancelling_the_proxy_prompt_ends_in_one_network_box_with_407(self):
+        proxy = self.proxy(users={"ada": "s3cret"})
+        self.serve_with_nginx()
+        self.set_internet_options(proxy=f"127.0.0.1:{proxy.port}")
+        window = self.start()
+        self.tick_and_install(window)
+        self.assertEqual(self.installer.message_box(timeout=60)["title"], "Lumaroute")
+        self.installer.key("Escape")
+        self.installer.wait_no_message_box()
+        self.assertIn("Network error : 407", self.expect_one_error_box("Network error : ")["texts"])
+        self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
