@@ -171,4 +171,4 @@ add_subdirectory(bench/windows)
 add_subdirectory(tests/windows)
 
 add_custom_target(bench_programs)
-add_dependencies(bench_programs LumarouteSetup-bench range_fetch spawn_clock start_stamp e2e_helper)
+add_dependencies(bench_programs LumarouteSetup-bench range_fetch spawn_clock start_stamp proxy_decision e2e_helper)
