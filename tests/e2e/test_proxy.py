@@ -1,6 +1,6 @@
-"""Behind a company proxy (Debian's squid on loopback, the only way out) set in the
-user's Internet options: the installation completes, every connection to the server
-going through the proxy's tunnels."""
+"""Behind a company proxy (Debian's squid on loopback) set in the user's Internet
+options: the installation completes, every connection to the server going through one
+of the proxy's tunnels."""
 import struct
 
 from install_case import PORT, InstallationTestCase, content_hash, wait_for
@@ -12,110 +12,77 @@ from squid import Squid  # noqa: E402
 
 SETTINGS = r"HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 SERVER = f"localhost:{PORT}"
-PROBE_ATTEMPTS = 1 + 41  # per interface
-
-
-def connection_record(flags: int, proxy: str = "", script: str = "") -> str:
-    """The Connections\\DefaultConnectionSettings record, as regedit's hex text."""
-    record = struct.pack("<III", 0x46, 1, flags)
-    for text in (proxy, "", script):
-        record += struct.pack("<I", len(text)) + text.encode()
-    record += bytes(32)
-    return ",".join(f"{b:02x}" for b in record)
 
 
 class ProxyTest(InstallationTestCase):
     def set_internet_options(self, proxy: str = "", script: str = ""):
-        """As the Internet options dialog saves them: the values and the record."""
-        flags = 0x1 | (0x2 if proxy else 0) | (0x4 if script else 0)
-        lines = ["REGEDIT4", "", f"[{SETTINGS}]", f'"ProxyEnable"=dword:{1 if proxy else 0:08x}',
-                 f'"ProxyServer"="{proxy}"']
-        if script:
-            lines.append(f'"AutoConfigURL"="{script}"')
-        lines += ["", f"[{SETTINGS}\\Connections]",
-                  f'"DefaultConnectionSettings"=hex:{connection_record(flags, proxy, script)}', ""]
+        """Saved as the Internet options dialog saves them: the values and the record."""
+        record = struct.pack("<III", 0x46, 1, 0x1 | (0x2 if proxy else 0) | (0x4 if script else 0))
+        for text in (proxy, "", script):
+            record += struct.pack("<I", len(text)) + text.encode()
         options = self.prefix / "drive_c" / "proxy.reg"
-        options.write_text("\r\n".join(lines))
+        options.write_text("\r\n".join([
+            "REGEDIT4", f"[{SETTINGS}]", '"ProxyEnable"=dword:00000001', f'"ProxyServer"="{proxy}"',
+            f'"AutoConfigURL"="{script}"', f"[{SETTINGS}\\Connections]",
+            '"DefaultConnectionSettings"=hex:' + ",".join(f"{b:02x}" for b in record + bytes(32)), ""]))
         self.wine("regedit", "/S", "C:\\proxy.reg")
 
-    def proxy(self, **options) -> Squid:
-        return self.stack.enter_context(Squid(self.workdir / "squid", **options))
+    def behind_squid(self, users=None) -> Squid:
+        squid = self.stack.enter_context(Squid(self.workdir / "squid", users))
+        self.set_internet_options(proxy=f"127.0.0.1:{squid.port}")
+        return squid
 
-    def install_and_end(self):
-        window = self.start()
-        self.tick_and_install(window)
+    def install_through(self, squid: Squid, connections, started=False):
+        if not started:
+            self.tick_and_install(self.start())
         self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes), "the server's installer ran")
-        # Squid logs a tunnel when it closes: when the program has gone.
-        self.installer.stop()
+        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
+        self.installer.stop()  # squid logs a tunnel once it closes
+        wait_for(lambda: len(squid.tunnels(SERVER)) >= len(connections()), 30, "squid to log the tunnels")
+        self.assertEqual(len(squid.tunnels(SERVER)), len(connections()), "one tunnel per connection to the server")
 
-    def assert_every_connection_tunnelled(self, proxy: Squid, connections: int):
-        wait_for(lambda: len(proxy.tunnels(SERVER)) >= connections, 30, "squid to log the tunnels")
-        self.assertEqual(len(proxy.tunnels(SERVER)), connections, "one tunnel per connection to the server")
-
-    # --- the tests -------------------------------------------------------------------
     def test_a_fixed_proxy_carries_the_probe_and_the_forty_ranges(self):
-        proxy = self.proxy()
+        squid = self.behind_squid()
         server = self.serve_with_nginx()
-        self.set_internet_options(proxy=f"127.0.0.1:{proxy.port}")
-        self.install_and_end()
-        requests = server.requests()
-        self.assertEqual(len(requests), 41, "the probe and forty ranges")
-        self.assert_every_connection_tunnelled(proxy, len({r["connection"] for r in requests}))
+        self.install_through(squid, lambda: {r["connection"] for r in server.requests()})
+        self.assertEqual(len(server.requests()), 41)
 
     def test_a_configuration_script_names_the_proxy(self):
-        # The fixed proxy of the options leads nowhere: only the script's proxy gets out.
-        proxy = self.proxy()
-        server = self.serve_with_nginx()
+        # The fixed proxy of the same options leads nowhere: only the script's gets out.
+        squid = self.stack.enter_context(Squid(self.workdir / "squid"))
         script = self.workdir / "proxy.pac"
-        script.write_text('function FindProxyForURL(url, host) {\n'
-                          f'  return "PROXY 127.0.0.1:{proxy.port}";\n}}\n')
+        script.write_text(f'function FindProxyForURL(url, host) {{ return "PROXY 127.0.0.1:{squid.port}"; }}\n')
         scripts = self.stack.enter_context(fault_server.FaultServer(script))
-        self.set_internet_options(proxy=f"127.0.0.1:{free_port()}",
-                                  script=f"http://127.0.0.1:{scripts.port}/proxy.pac")
-        self.install_and_end()
-        self.assertEqual(len(scripts.requests), 1, "the script is fetched once per download")
-        self.assert_every_connection_tunnelled(proxy, len({r["connection"] for r in server.requests()}))
+        self.set_internet_options(proxy=f"127.0.0.1:{free_port()}", script=f"http://127.0.0.1:{scripts.port}/x.pac")
+        server = self.serve_with_nginx()
+        self.install_through(squid, lambda: {r["connection"] for r in server.requests()})
+        self.assertEqual(len(scripts.requests), 1, "the script is run once per download")
 
     def test_after_the_switch_winhttp_goes_through_the_same_proxy(self):
-        proxy = self.proxy()
+        squid = self.behind_squid()
         server = self.serve_with_fault_server(
             plan=lambda request: Status(503) if request.range is None and request.method == "GET" else None)
-        self.set_internet_options(proxy=f"127.0.0.1:{proxy.port}")
-        self.install_and_end()
-        self.assertEqual([p.method for p in server.probes()], ["GET"] * PROBE_ATTEMPTS + ["HEAD"])
-        self.assert_every_connection_tunnelled(proxy, len({r.connection for r in server.requests}))
+        self.install_through(squid, lambda: {r.connection for r in server.requests})
+        self.assertEqual([p.method for p in server.probes()], ["GET"] * 42 + ["HEAD"])
+
+    def start_and_see_the_prompt(self):
+        squid = self.behind_squid(users={"ada": "s3cret"})
+        server = self.serve_with_nginx()
+        self.tick_and_install(self.start())
+        self.assertEqual(self.installer.message_box(timeout=60)["title"], "Lumaroute")
+        return squid, server
 
     def test_a_proxy_that_wants_a_password_asks_once_then_installs(self):
-        proxy = self.proxy(users={"ada": "s3cret"})
-        server = self.serve_with_nginx()
-        self.set_internet_options(proxy=f"127.0.0.1:{proxy.port}")
-        window = self.start()
-        self.tick_and_install(window)
-        prompt = self.installer.message_box(timeout=60)
-        self.installer.screenshot("proxy-prompt")
-        self.assertEqual(prompt["title"], "Lumaroute")
-        self.installer.key("ctrl+a")
+        squid, server = self.start_and_see_the_prompt()
         self.installer.xdotool("type", "ada")
         self.installer.key("Tab")
         self.installer.xdotool("type", "s3cret")
         self.installer.key("Return")
-        self.wait_finished()
-        self.assertEqual(self.installer_record()["hash"], content_hash(self.installer_bytes))
-        self.installer.stop()
-        self.assertEqual(len(server.requests()), 41)
-        wait_for(lambda: proxy.tunnels(SERVER), 30, "squid to log the tunnels")
-        self.assertTrue(all(t["user"] == "ada" for t in proxy.tunnels(SERVER)), "every tunnel signed on")
-        denied = [e for e in proxy.log() if e["status"] == 407]
-        self.assertGreaterEqual(len(denied), 1)
+        self.install_through(squid, lambda: {r["connection"] for r in server.requests()}, started=True)
+        self.assertEqual({t["user"] for t in squid.tunnels(SERVER)}, {"ada"}, "every tunnel signed on")
 
     def test_cancelling_the_proxy_prompt_ends_in_one_network_box_with_407(self):
-        proxy = self.proxy(users={"ada": "s3cret"})
-        self.serve_with_nginx()
-        self.set_internet_options(proxy=f"127.0.0.1:{proxy.port}")
-        window = self.start()
-        self.tick_and_install(window)
-        self.assertEqual(self.installer.message_box(timeout=60)["title"], "Lumaroute")
+        self.start_and_see_the_prompt()
         self.installer.key("Escape")
         self.installer.wait_no_message_box()
         self.assertIn("Network error : 407", self.expect_one_error_box("Network error : ")["texts"])
