@@ -15,21 +15,23 @@ SERVER = f"localhost:{PORT}"
 
 
 class ProxyTest(InstallationTestCase):
-    def set_internet_options(self, proxy: str = "", script: str = ""):
-        """Saved as the Internet options dialog saves them: the values and the record."""
-        record = struct.pack("<III", 0x46, 1, 0x1 | (0x2 if proxy else 0) | (0x4 if script else 0))
+    def set_internet_options(self, proxy: str = "", script: str = "", record=True):
+        """Saved as the Internet options dialog saves them: the values and the record
+        (or, as some tools do, only the values)."""
+        saved = struct.pack("<III", 0x46, 1, 0x1 | (0x2 if proxy else 0) | (0x4 if script else 0))
         for text in (proxy, "", script):
-            record += struct.pack("<I", len(text)) + text.encode()
-        options = self.prefix / "drive_c" / "proxy.reg"
-        options.write_text("\r\n".join([
-            "REGEDIT4", f"[{SETTINGS}]", '"ProxyEnable"=dword:00000001', f'"ProxyServer"="{proxy}"',
-            f'"AutoConfigURL"="{script}"', f"[{SETTINGS}\\Connections]",
-            '"DefaultConnectionSettings"=hex:' + ",".join(f"{b:02x}" for b in record + bytes(32)), ""]))
+            saved += struct.pack("<I", len(text)) + text.encode()
+        lines = ["REGEDIT4", f"[{SETTINGS}]", '"ProxyEnable"=dword:00000001', f'"ProxyServer"="{proxy}"',
+                 f'"AutoConfigURL"="{script}"']
+        if record:
+            lines += [f"[{SETTINGS}\\Connections]",
+                      '"DefaultConnectionSettings"=hex:' + ",".join(f"{b:02x}" for b in saved + bytes(32))]
+        (self.prefix / "drive_c" / "proxy.reg").write_text("\r\n".join(lines + [""]))
         self.wine("regedit", "/S", "C:\\proxy.reg")
 
-    def behind_squid(self, users=None) -> Squid:
+    def behind_squid(self, users=None, record=True) -> Squid:
         squid = self.stack.enter_context(Squid(self.workdir / "squid", users))
-        self.set_internet_options(proxy=f"127.0.0.1:{squid.port}")
+        self.set_internet_options(proxy=f"127.0.0.1:{squid.port}", record=record)
         return squid
 
     def install_through(self, squid: Squid, connections, started=False):
@@ -59,7 +61,7 @@ class ProxyTest(InstallationTestCase):
         self.assertEqual(len(scripts.requests), 1, "the script is run once per download")
 
     def test_after_the_switch_winhttp_goes_through_the_same_proxy(self):
-        squid = self.behind_squid()
+        squid = self.behind_squid(record=False)
         server = self.serve_with_fault_server(
             plan=lambda request: Status(503) if request.range is None and request.method == "GET" else None)
         self.install_through(squid, lambda: {r.connection for r in server.requests})
