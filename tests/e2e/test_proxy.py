@@ -6,7 +6,7 @@ import struct
 from install_case import PORT, InstallationTestCase, content_hash, wait_for
 
 import fault_server  # noqa: E402  (found through the harness folder e2e_case adds)
-from fault_server import Status  # noqa: E402
+from fault_server import Stall, Status  # noqa: E402
 from servers import free_port  # noqa: E402
 from squid import Squid  # noqa: E402
 
@@ -59,6 +59,16 @@ class ProxyTest(InstallationTestCase):
         server = self.serve_with_nginx()
         self.install_through(squid, lambda: {r["connection"] for r in server.requests()})
         self.assertEqual(len(scripts.requests), 1, "the script is run once per download")
+
+    def test_a_script_that_never_answers_costs_its_bound_then_the_fixed_proxy_serves(self):
+        scripts = self.stack.enter_context(fault_server.FaultServer(self.installer_file, plan=lambda r: Stall(60)))
+        squid = self.stack.enter_context(Squid(self.workdir / "squid"))
+        self.set_internet_options(proxy=f"127.0.0.1:{squid.port}", script=f"http://127.0.0.1:{scripts.port}/x.pac")
+        server = self.serve_with_fault_server()
+        self.install_through(squid, lambda: {r.connection for r in server.requests})
+        waited = server.probes()[0].start - scripts.requests[0].start
+        self.assertGreater(waited, 4, "the script was given its time")
+        self.assertLess(waited, 10, "and no more than its bound")
 
     def test_after_the_switch_winhttp_goes_through_the_same_proxy(self):
         squid = self.behind_squid(record=False)
