@@ -6,8 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "download/error_kinds.h"
-
 // Where a request goes: the host text split into name and port, TLS or not.
 struct HttpTarget {
     std::wstring host;       // name or address, without a port
@@ -26,7 +24,9 @@ public:
     // Opens the root handle (through the download's proxy, if any), connects, raises the
     // per-server connection limit when asked, opens the request with `verb` and the
     // cache-bypassing flags, adds `header` (a "Name:value" line) unless empty, and
-    // sends it (WinHTTP also receives the response). On failure: false, with the step
+    // sends it (WinHTTP also receives the response), answering a proxy's 407 once with
+    // the credentials the user gave (or, for Negotiate and NTLM, the process's own);
+    // a 407 still standing is the answer the caller sees. On failure: false, with the step
     // and the thread's last error code right after the failing call.
     virtual bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
                       bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) = 0;

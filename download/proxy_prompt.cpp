@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "download/proxy_settings.h"
-#include "download/download_state.h"
 #include "download/download_address.h"
+#include "download/download_state.h"
+#include "download/proxy_settings.h"
 #include "lang/language.h"
 #include "ui/main_dlg.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "download/error_kinds.h"
 #include "download/exchange_handles.h"
 #include "download/final_address.h"
 #include "download/http_backends.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/handles.h"
+#include "download/error_kinds.h"
 #include "download/exchange_handles.h"
 #include "download/final_address.h"
 #include "download/http_backends.h"
