@@ -31,12 +31,16 @@ void Wipe(wchar_t* buffer, std::size_t count)
 
 bool CMainDlg::AskProxyCredentials()
 {
+    // Only a proxy of the user's own options gets asked for: a 407 from anyone else
+    // (a server reached directly) would only fish for a password.
+    const std::wstring proxy = DownloadProxy(MakeHttpTarget(g_downHost, g_downPath, g_downSecure));
+    if (proxy.empty())
+        return false;
     // The question must be seen: a window put away in the notification area comes back.
     if (m_trayIconShown) {
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         RemoveTrayIcon();
     }
-    const std::wstring proxy = DownloadProxy(MakeHttpTarget(g_downHost, g_downPath, g_downSecure));
     const std::wstring caption = LoadLangString(L"STR_PROJECT_NAME");
     CREDUI_INFOW info{};
     info.cbSize = sizeof(info);

@@ -99,3 +99,8 @@ class ProxyTest(InstallationTestCase):
         self.installer.wait_no_message_box()
         self.assertIn("Network error : 407", self.expect_one_error_box("Network error : ")["texts"])
         self.assertFalse((self.records / "installer.txt").exists(), "nothing was run")
+
+    def test_a_server_reached_directly_that_answers_407_gets_no_prompt(self):
+        self.serve_with_fault_server(plan=lambda request: Status(407))
+        box = self.start_and_expect_one_error_box("Network error : ")
+        self.assertIn("Network error : 407", box["texts"])
