@@ -26,7 +26,7 @@ fallback    = $(filter win64,$(wine_arch))
 tested      = $(if $(fallback),$(WINDOWS64),$(WINDOWS))
 wine_root   = $(if $(fallback),$(BUILD)/wine64,$(BUILD)/wine)
 
-.PHONY: all deps skin shipped template windows windows64 tested native test demo bench sign clean
+.PHONY: all deps skin shipped template windows windows64 tested native test demo bench bench-proxy sign clean
 
 all: windows
 
@@ -97,6 +97,12 @@ bench: windows tested
 	cmake --build $(tested) --target bench_programs
 	LUMAROUTE_WINE_ARCH=$(wine_arch) /usr/bin/python3 bench/run_bench.py $(tested) $(BUILD)/bench \
 	  $(wine_root)/template $(BENCH_ARGS)
+
+# What the download's one proxy decision costs on this machine, which has no proxy:
+# with automatic detection on (options never saved) and off (bench/proxy_bench.py).
+bench-proxy: windows tested
+	cmake --build $(tested) --target proxy_decision
+	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 bench/proxy_bench.py $(tested) $(wine_root)/template
 
 # Draws the skin's pictures and the icon anew into res/ (tools/make_skin.py), with the
 # generator's own packages.

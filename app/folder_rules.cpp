@@ -1,6 +1,6 @@
 #include "app/folder_rules.h"
 
-#include <cwchar>
+#include "app/number_text.h"
 
 FolderAction DecideFolder(FolderKind kind, const FolderFacts& facts)
 {
@@ -29,12 +29,10 @@ FolderAction DecideFolder(FolderKind kind, const FolderFacts& facts)
 std::wstring AsideName(std::wstring_view leaf, int year, int month, int day, int hour, int minute, int second,
                        int millisecond, int attempt)
 {
-    wchar_t stamp[64];
+    std::wstring name(leaf);
+    name += L"." + DecimalText(year, 4) + DecimalText(month, 2) + DecimalText(day, 2) + L"T" + DecimalText(hour, 2) +
+            DecimalText(minute, 2) + DecimalText(second, 2) + L"." + DecimalText(millisecond, 3) + L"Z.";
     if (attempt > 0)
-        std::swprintf(stamp, 64, L".%04d%02d%02dT%02d%02d%02d.%03dZ.%d.aside", year, month, day, hour, minute, second,
-                      millisecond, attempt);
-    else
-        std::swprintf(stamp, 64, L".%04d%02d%02dT%02d%02d%02d.%03dZ.aside", year, month, day, hour, minute, second,
-                      millisecond);
-    return std::wstring(leaf) + stamp;
+        name += DecimalText(attempt) + L".";
+    return name + L"aside";
 }

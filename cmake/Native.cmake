@@ -15,6 +15,7 @@ add_custom_target(native_language_files ALL DEPENDS ${NATIVE_LANGUAGE_FILE} ${LO
 
 add_executable(native_tests
   tests/native/app/folder_rules_test.cpp
+  tests/native/app/number_text_test.cpp
   tests/native/app/path_text_test.cpp
   tests/native/app/system_assemblies_test.cpp
   tests/native/download/busy_rules_test.cpp
@@ -23,6 +24,7 @@ add_executable(native_tests
   tests/native/download/error_rules_test.cpp
   tests/native/download/final_address_test.cpp
   tests/native/download/progress_batch_test.cpp
+  tests/native/download/proxy_rules_test.cpp
   tests/native/download/publisher_rules_test.cpp
   tests/native/download/release_check_test.cpp
   tests/native/download/responses_test.cpp

@@ -68,6 +68,8 @@ add_library(lumaroute_win STATIC
   download/error_report.cpp
   download/held_file.cpp
   download/installer_run.cpp
+  download/proxy_prompt.cpp
+  download/proxy_settings.cpp
   download/publisher_check.cpp
   download/http_session.cpp
   download/winhttp_session.cpp
@@ -97,10 +99,11 @@ endif()
 # Windows' headers, read once for the whole library rather than once per file.
 target_precompile_headers(lumaroute_win PRIVATE <windows.h> <string> <vector> <memory> <optional>)
 # wininet.h and winhttp.h cannot meet in one compile.
-set_source_files_properties(download/winhttp_session.cpp PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+set_source_files_properties(download/winhttp_session.cpp download/proxy_settings.cpp PROPERTIES
+  SKIP_UNITY_BUILD_INCLUSION ON)
 include(cmake/DelayImports.cmake)
 lumaroute_delay_import(lumaroute_delay_imports
-  wininet winhttp wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)
+  wininet winhttp credui wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)
 target_link_libraries(lumaroute_win PUBLIC lumaroute_core lumaroute_delay_imports uuid kernel32)
 
 # The manifest names the processor the program is built for: x86, or amd64 for the
@@ -181,4 +184,4 @@ add_subdirectory(bench/windows)
 add_subdirectory(tests/windows)
 
 add_custom_target(bench_programs)
-add_dependencies(bench_programs LumarouteSetup-bench range_fetch spawn_clock start_stamp e2e_helper)
+add_dependencies(bench_programs LumarouteSetup-bench range_fetch spawn_clock start_stamp proxy_decision e2e_helper)

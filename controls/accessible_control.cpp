@@ -6,6 +6,8 @@
 #include <new>
 #include <string>
 
+#include "app/number_text.h"
+
 namespace {
 
 // oleacc is loaded when a screen reader first asks, from the system folder only (a
@@ -212,7 +214,7 @@ private:
         const long position = static_cast<long>(SendMessageW(m_control, PBM_GETPOS, 0, 0));
         const long span = range.iHigh - range.iLow;
         const long percent = span > 0 ? MulDiv(position - range.iLow, 100, span) : 0;
-        return std::to_wstring(percent) + L"%";
+        return DecimalText(percent) + L"%";
     }
 
     LONG m_references = 1;

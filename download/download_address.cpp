@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "app/number_text.h"
+
 namespace {
 
 constexpr std::wstring_view kPlainScheme = L"http://";
@@ -114,9 +116,9 @@ HttpTarget MakeHttpTarget(std::wstring_view hostText, std::wstring_view path, bo
 std::wstring RangeHeader(std::uint32_t first, std::uint32_t last)
 {
     std::wstring header = L"Range:bytes=";
-    header += std::to_wstring(first);
+    header += DecimalText(first);
     header += L'-';
-    header += std::to_wstring(last);
+    header += DecimalText(last);
     return header;
 }
 

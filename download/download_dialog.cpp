@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cwchar>
-
+#include "app/number_text.h"
 #include "app/own_folder.h"
 #include "download/download_files.h"
 #include "download/download_state.h"
@@ -146,9 +145,7 @@ void CMainDlg::PostError(unsigned long code, long kind)
 void CMainDlg::ShowProgress(int percentage)
 {
     SendMessageW(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(percentage), 0);
-    wchar_t text[16];
-    std::swprintf(text, 16, L"%d%% ", percentage);
-    SetWindowTextW(m_hPercentText, text);
+    SetWindowTextW(m_hPercentText, (DecimalText(percentage) + L"% ").c_str());
 }
 
 void CMainDlg::CloseTempFile()

@@ -142,6 +142,29 @@ void DownloadEngine::OnError(unsigned long code, long kind, bool useWinHttp)
     DownSegment* segment = IsSegmentIndex(static_cast<int>(kind)) ? Segment(static_cast<int>(kind)) : nullptr;
     if (segment)
         m_refusals[segment->index] = 0;
+    if (m_askingProxyCredentials) {
+        // Failures that arrive while the user is asked wait for the answer.
+        if (segment)
+            m_failedSegments.push_back(segment->index);
+        return;
+    }
+    if (code == kHttpProxyAuthRequired && !m_proxyCredentialsAsked) {
+        // A proxy that wants a name and password asks the user once for the whole
+        // download; without an answer nothing can be fetched.
+        m_proxyCredentialsAsked = true;
+        m_askingProxyCredentials = true;
+        const bool given = m_effects.AskProxyCredentials();
+        m_askingProxyCredentials = false;
+        if (!given)
+            return Fatal(ErrorBox::Network, code);
+        m_retryCount = 0;
+        std::vector<int> parked;
+        parked.swap(m_failedSegments);
+        for (const int index : parked) {
+            if (DownSegment* waiting = Segment(index))
+                m_effects.StartSegmentWorker(*waiting);
+        }
+    }
     if (m_retryCount <= MAX_QUICK_RETRIES) {
         if (kind == DOWN_ERR_SIZE_PROBE) {
             m_effects.StartSizeProbe();

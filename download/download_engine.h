@@ -33,6 +33,9 @@ public:
     virtual void StartSizeProbe() = 0;
     // Every request from now on over WinHTTP, and the Install command run again.
     virtual void SwitchToWinHttp() = 0;
+    // The proxy wants a name and password: asks the user (with the window shown) and
+    // keeps the answer for every request. False when the user gave none.
+    virtual bool AskProxyCredentials() = 0;
     // The one box of a fatal failure; the program ends when it is dismissed.
     virtual void ShowFatalError(ErrorBox box, unsigned long code) = 0;
     // Milliseconds on a clock that only goes forward.
@@ -128,6 +131,8 @@ private:
     int m_doneCount = 0;
     std::uint64_t m_downloadedBytes = 0;  // all bytes received since the start
     int m_shownPercentage = -1;           // what the bar shows now
+    bool m_proxyCredentialsAsked = false;  // once per download
+    bool m_askingProxyCredentials = false;
 
     std::minstd_rand m_random;
     BusyQueue m_line;                                 // ranges refused by a busy server

@@ -16,6 +16,9 @@ inline constexpr int MAX_QUICK_RETRIES = 40;
 inline constexpr unsigned long kErrorNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr unsigned long kErrorInvalidData = 13;     // ERROR_INVALID_DATA
 inline constexpr unsigned long kErrorHandleEof = 38;       // ERROR_HANDLE_EOF
+// The HTTP status of a proxy that wants credentials ("Proxy Authentication Required"),
+// reported as a request's code.
+inline constexpr unsigned long kHttpProxyAuthRequired = 407;
 
 // The three message boxes a fatal failure can end in.
 enum class ErrorBox { Url, System, Network };

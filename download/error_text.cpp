@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "app/number_text.h"
+
 const wchar_t* ErrorBoxPrefixKey(ErrorBox box)
 {
     switch (box) {
@@ -21,6 +23,6 @@ std::wstring ErrorBoxText(ErrorBox box, std::wstring_view prefix, unsigned long 
         return L"error : URL, URL error";
     std::wstring text(prefix);
     text += L" : ";
-    text += std::to_wstring(static_cast<std::int32_t>(static_cast<std::uint32_t>(code)));
+    text += DecimalText(static_cast<std::int32_t>(static_cast<std::uint32_t>(code)));
     return text;
 }

@@ -14,10 +14,6 @@
 std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs);
 std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs);
 
-// Whether the connection flags say a proxy is configured (INTERNET_CONNECTION_PROXY).
-// Asked of WinINet by both interfaces, since WinHTTP has no such question of its own.
-bool ConnectionUsesProxy();
-
 // A text that `query(buffer, bytes)` writes into a buffer and, when the buffer is too
 // small, answers with the size it needs (ERROR_INSUFFICIENT_BUFFER): asked again with
 // that size, a few times at most. Empty, with the last error kept, when it cannot be had.

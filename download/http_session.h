@@ -21,10 +21,12 @@ class HttpSession {
 public:
     virtual ~HttpSession() = default;
 
-    // Opens the root handle (proxy per the connection flags), connects, raises the
+    // Opens the root handle (through the download's proxy, if any), connects, raises the
     // per-server connection limit when asked, opens the request with `verb` and the
     // cache-bypassing flags, adds `header` (a "Name:value" line) unless empty, and
-    // sends it (WinHTTP also receives the response). On failure: false, with the step
+    // sends it (WinHTTP also receives the response), answering a proxy's 407 once with
+    // the credentials the user gave (or, for Negotiate and NTLM, the process's own);
+    // a 407 still standing is the answer the caller sees. On failure: false, with the step
     // and the thread's last error code right after the failing call.
     virtual bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
                       bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) = 0;

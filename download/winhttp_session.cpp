@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "download/error_kinds.h"
 #include "download/exchange_handles.h"
 #include "download/final_address.h"
 #include "download/http_backends.h"
+#include "download/proxy_settings.h"
 
 namespace {
 
@@ -36,9 +38,15 @@ public:
     {
         m_handles.CloseAll();
 
-        const DWORD access = ConnectionUsesProxy() ? WINHTTP_ACCESS_TYPE_DEFAULT_PROXY
-                                                   : WINHTTP_ACCESS_TYPE_NO_PROXY;
-        HINTERNET root = WinHttpOpen(nullptr, access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        // The download's one proxy decision, which WinINet shares: WinHTTP's own default
+        // is the machine's setting (netsh winhttp), not the user's Internet options, and
+        // runs no script, so a company proxy would never be found. The exceptions are
+        // applied already.
+        const std::wstring proxy = DownloadProxy(target);
+        HINTERNET root = proxy.empty() ? WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                                     WINHTTP_NO_PROXY_BYPASS, 0)
+                                       : WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
+                                                     WINHTTP_NO_PROXY_BYPASS, 0);
         if (!root || !m_handles.Keep(ExchangeSlot::Root, root))
             return Fail(HttpStep::OpenRoot, GetLastError(), failedStep, error);
         // A server that stops answering is then a failed request, retried like any
@@ -82,6 +90,12 @@ public:
         // redirect is followed except one from https to plain http.
         DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
         const bool policyHolds = WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
+        // The proxy the user's options name is one the user trusts with this
+        // process's own sign-on, wherever it stands on the network.
+        if (!proxy.empty()) {
+            DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_LOW;
+            WinHttpSetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof(logon));
+        }
 
         if (!header.empty() &&
             !WinHttpAddRequestHeaders(request, header.c_str(), static_cast<DWORD>(header.size()),
@@ -90,8 +104,7 @@ public:
 
         // WinHTTP reports refused certificates and dropped connections only when the
         // response is received, so for the caller they are failures to send.
-        if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-            !WinHttpReceiveResponse(request, nullptr)) {
+        if (!SendAndReceive(request)) {
             unsigned long code = m_handles.Aborted() ? kOperationCancelled : GetLastError();
             // WinHTTP refuses a redirect that changes the scheme as a failed redirect;
             // one from https to plain http is reported as WinINet reports it, where the
@@ -110,6 +123,36 @@ public:
             return Fail(HttpStep::Send, refused, failedStep, error);
         }
         return true;
+    }
+
+    // Sends and receives the answer's headers, answering a proxy's challenge once:
+    // with what the user typed when there is that, else, for a proxy that signs on by
+    // itself (Negotiate, NTLM), with this process's own credentials.
+    bool SendAndReceive(HINTERNET request)
+    {
+        for (int attempt = 0;; ++attempt) {
+            if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+                !WinHttpReceiveResponse(request, nullptr))
+                return false;
+            if (attempt > 0 || StatusCode() != kHttpProxyAuthRequired || !AnswerProxyChallenge(request))
+                return true;
+        }
+    }
+
+    static bool AnswerProxyChallenge(HINTERNET request)
+    {
+        DWORD supported = 0, first = 0, target = 0;
+        if (!WinHttpQueryAuthSchemes(request, &supported, &first, &target))
+            return false;
+        if (const auto credentials = StoredProxyCredentials())
+            return WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, first, credentials->user.c_str(),
+                                         credentials->password.c_str(), nullptr) != FALSE;
+        for (const DWORD scheme : {DWORD{WINHTTP_AUTH_SCHEME_NEGOTIATE}, DWORD{WINHTTP_AUTH_SCHEME_NTLM}}) {
+            if (supported & scheme)
+                return WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, scheme, nullptr, nullptr,
+                                             nullptr) != FALSE;
+        }
+        return false;
     }
 
     unsigned long StatusCode() override

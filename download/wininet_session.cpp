@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "app/handles.h"
+#include "download/error_kinds.h"
 #include "download/exchange_handles.h"
 #include "download/final_address.h"
 #include "download/http_backends.h"
+#include "download/proxy_settings.h"
 
 namespace {
 
@@ -38,11 +40,14 @@ public:
     {
         m_handles.CloseAll();
 
-        // Without a proxy, automatic proxy discovery would only cost time (WPAD lookups)
-        // before every one of the 40 requests.
-        const DWORD access = ConnectionUsesProxy() ? INTERNET_OPEN_TYPE_PRECONFIG
-                                                   : INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY;
-        HINTERNET root = InternetOpenW(L"", access, nullptr, nullptr, 0);
+        // The download's one proxy decision, which WinHTTP shares: WinINet's own reading
+        // of the options would follow the account that approved the elevation, not the
+        // desktop's user, and Wine's runs no script. The exceptions are applied already,
+        // so WinINet is to bypass nothing, not even loopback.
+        const std::wstring proxy = DownloadProxy(target);
+        HINTERNET root = proxy.empty()
+                             ? InternetOpenW(L"", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
+                             : InternetOpenW(L"", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), L"<-loopback>", 0);
         if (!root || !m_handles.Keep(ExchangeSlot::Root, root))
             return Fail(HttpStep::OpenRoot, GetLastError(), failedStep, error);
         SetTimeouts(root);
@@ -84,9 +89,26 @@ public:
                                     HTTP_ADDREQ_FLAG_ADD))
             return Fail(HttpStep::AddHeader, GetLastError(), failedStep, error);
 
-        if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0))
-            return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
-                        error);
+        // A proxy that asks for a name and password gets what the user typed; one that
+        // signs on by itself (Negotiate, NTLM) is answered by WinINet with this
+        // process's own credentials.
+        const auto credentials = StoredProxyCredentials();
+        if (credentials) {
+            InternetSetOptionW(request, INTERNET_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(credentials->user.c_str()),
+                               static_cast<DWORD>(credentials->user.size() + 1));
+            InternetSetOptionW(request, INTERNET_OPTION_PROXY_PASSWORD,
+                               const_cast<wchar_t*>(credentials->password.c_str()),
+                               static_cast<DWORD>(credentials->password.size() + 1));
+        }
+        for (int attempt = 0;; ++attempt) {
+            if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0))
+                return Fail(HttpStep::Send, m_handles.Aborted() ? kOperationCancelled : GetLastError(), failedStep,
+                            error);
+            // Where WinINet hands the challenge over instead of answering it, once more
+            // with the credentials.
+            if (attempt > 0 || !credentials || StatusCode() != kHttpProxyAuthRequired)
+                break;
+        }
         // Windows' WinINet refuses a redirect from https to plain http with this very
         // code; Wine's follows it. Either way nothing fetched in clear is used.
         if (const unsigned long refused = FinalAddressError(target.secure, FinalUrl(request), StatusCode(),
@@ -187,26 +209,4 @@ private:
 std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs)
 {
     return std::unique_ptr<HttpSession>(new (std::nothrow) WinInetSession(timeoutMs));
-}
-
-bool ConnectionUsesProxy()
-{
-    // The question takes tens of milliseconds (some 40 under Wine), and all 40 workers
-    // ask it the moment a download starts: asked one after the other, it would hold the
-    // last ranges back by most of a second. So one answer serves everyone for a few
-    // seconds; a restart after that asks again, in case the network has changed.
-    constexpr ULONGLONG kAnswerLifeMs = 5000;
-    static CriticalSection lock;
-    static ULONGLONG askedAt = 0;
-    static bool usesProxy = false;
-    CriticalSectionLock hold(lock);
-    const ULONGLONG now = GetTickCount64();
-    if (askedAt == 0 || now - askedAt > kAnswerLifeMs) {
-        // The flags are filled in even when the call reports no connection.
-        DWORD flags = 0;
-        InternetGetConnectedState(&flags, 0);
-        usesProxy = (flags & INTERNET_CONNECTION_PROXY) != 0;
-        askedAt = now;
-    }
-    return usesProxy;
 }

@@ -29,18 +29,25 @@ std::wstring ImagePath(HANDLE process)
     return {};
 }
 
+// The process that shows the desktop; null when there is none or it cannot be opened.
+UniqueHandle OpenShellProcess()
+{
+    const HWND window = GetShellWindow();
+    DWORD processId = 0;
+    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 || processId == 0)
+        return {};
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+    return process;
+}
+
 }  // namespace
 
 DesktopShellProcess OpenDesktopShellProcess()
 {
     DesktopShellProcess shell;
-    const HWND window = GetShellWindow();
-    DWORD processId = 0;
-    if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 || processId == 0)
-        return shell;
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process)
-        process.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+    const UniqueHandle process = OpenShellProcess();
     if (!process)
         return shell;
 
@@ -66,6 +73,20 @@ DesktopShellProcess OpenDesktopShellProcess()
     shell.image = ImagePath(process.get());
     shell.kind = ShellToken::NotElevated;
     return shell;
+}
+
+UniqueHandle OpenDesktopUserToken()
+{
+    const UniqueHandle process = OpenShellProcess();
+    HANDLE rawToken = nullptr;
+    if (!process || !OpenProcessToken(process.get(), TOKEN_DUPLICATE | TOKEN_QUERY, &rawToken))
+        return {};
+    const UniqueHandle token(rawToken);
+    HANDLE rawCopy = nullptr;
+    if (!DuplicateTokenEx(token.get(), TOKEN_QUERY | TOKEN_IMPERSONATE, nullptr, SecurityImpersonation,
+                          TokenImpersonation, &rawCopy))
+        return {};
+    return UniqueHandle(rawCopy);
 }
 
 OwnToken OwnTokenKind()

@@ -18,6 +18,11 @@ struct DesktopShellProcess {
 };
 DesktopShellProcess OpenDesktopShellProcess();
 
+// A token to impersonate the desktop's user with, elevated or not: the user whose
+// settings (such as the Internet options) this session is meant to follow. Null when
+// the desktop shell cannot be found or opened.
+UniqueHandle OpenDesktopUserToken();
+
 // This process's token by its elevation type.
 OwnToken OwnTokenKind();
 

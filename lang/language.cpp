@@ -5,11 +5,10 @@
 #include <shlwapi.h>
 #include <sddl.h>
 
-#include <cwchar>
 #include <memory>
 
-
 #include "app/handles.h"
+#include "app/number_text.h"
 #include "app/own_folder.h"
 #include "app/shell_folder.h"
 #include "lang/ini_text.h"
@@ -90,8 +89,7 @@ bool WriteLanguageFile(const std::wstring& path, const void* bytes, unsigned lon
     // its own (no longer than "English.ini", so it fits wherever the file does) and
     // renamed over the old name, which replaces an earlier copy, or a link, or another
     // name for someone else's file, without touching what a link points to.
-    wchar_t ownName[16];
-    std::swprintf(ownName, 16, L"~%06lx.new", GetCurrentProcessId() & 0xFFFFFF);
+    const std::wstring ownName = L"~" + HexText(GetCurrentProcessId() & 0xFFFFFF, 6) + L".new";
     const std::wstring fresh = path.substr(0, path.rfind(L'\\') + 1) + ownName;
     {
         const UniqueHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,

@@ -17,6 +17,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core
   nginx-light openssl osslsigncode python3 procps psmisc iproute2 util-linux
+  # A company proxy for the end-to-end tests.
+  squid
 )
 case "${1:-}" in
   # What `make bench` needs besides: the downloaders it compares the program with, and

@@ -179,6 +179,7 @@ private:
     void CloseTempFile() override;
     void StartSizeProbe() override;
     void SwitchToWinHttp() override;
+    bool AskProxyCredentials() override;
     void ShowFatalError(ErrorBox box, unsigned long code) override;
     std::uint64_t NowMs() override;
     void WakeAfter(std::optional<std::uint32_t> ms) override;

@@ -26,6 +26,7 @@ struct RecordingEffects : EngineEffects {
     void CloseTempFile() override { endings.push_back("close"); }
     void StartSizeProbe() override {}
     void SwitchToWinHttp() override {}
+    bool AskProxyCredentials() override { return false; }
     void ShowFatalError(ErrorBox, unsigned long) override {}
     std::uint64_t NowMs() override { return 0; }
     void WakeAfter(std::optional<std::uint32_t>) override {}

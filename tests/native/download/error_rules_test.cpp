@@ -21,6 +21,8 @@ struct EffectsLog : EngineEffects {
     std::uint64_t now = 0;
     std::optional<std::uint32_t> wake;
     bool workersEnd = true;
+    bool giveCredentials = true;
+    std::function<void()> whileAsked;  // reports that arrive while the user is asked
 
     void Say(const std::string& word)
     {
@@ -53,6 +55,13 @@ struct EffectsLog : EngineEffects {
     {
         useWinHttp = true;
         Say("switch");
+    }
+    bool AskProxyCredentials() override
+    {
+        Say("ask");
+        if (whileAsked)
+            whileAsked();
+        return giveCredentials;
     }
     void ShowFatalError(ErrorBox box, unsigned long code) override
     {
@@ -159,6 +168,25 @@ TEST(ErrorRulesTest, EachFailureLeadsToItsRestartParkingSwitchOrBox)
          },
          {"box system 5"}, {}, 0},
         {"an address error", [](Reports& r) { r.Fail(43, 1, 0); }, {"box url 0"}, {}, 0},
+        {"a proxy that wants a password asks once; a 407 after the answer is a failure like any",
+         [](Reports& r) { r.Fail(41, 2, 407); }, {"ask", "probe x2"}, {}, 2},
+        {"no name and password given: the network box with 407",
+         [](Reports& r) {
+             r.effects.giveCredentials = false;
+             r.Fail(41, 1, 407);
+         },
+         {"ask", "box network 407"}, {}, 0},
+        {"segments that fail while the user is asked wait for the answer",
+         [](Reports& r) {
+             r.engine.Plan(4000);
+             r.effects.words.clear();
+             r.effects.whileAsked = [&r] {
+                 r.Fail(3, 1, 407);
+                 r.Fail(5);
+             };
+             r.Fail(7, 1, 407);
+         },
+         {"ask", "segment 3", "segment 5", "segment 7"}, {}, 1},
         {"kinds that name nothing, and segments of no plan, do nothing",
          [](Reports& r) {
              r.Fail(40);
