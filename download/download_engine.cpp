@@ -78,6 +78,11 @@ void DownloadEngine::OnProgress(int percentage, std::uint32_t bytes)
     // Bytes are flowing again, so whatever failed meanwhile gets another chance.
     m_retryCount = 0;
     m_busyAnswers = 0;
+    RestartParked();
+}
+
+void DownloadEngine::RestartParked()
+{
     std::vector<int> parked;
     parked.swap(m_failedSegments);
     for (const int index : parked) {
@@ -158,12 +163,7 @@ void DownloadEngine::OnError(unsigned long code, long kind, bool useWinHttp)
         if (!given)
             return Fatal(ErrorBox::Network, code);
         m_retryCount = 0;
-        std::vector<int> parked;
-        parked.swap(m_failedSegments);
-        for (const int index : parked) {
-            if (DownSegment* waiting = Segment(index))
-                m_effects.StartSegmentWorker(*waiting);
-        }
+        RestartParked();
     }
     if (m_retryCount <= MAX_QUICK_RETRIES) {
         if (kind == DOWN_ERR_SIZE_PROBE) {

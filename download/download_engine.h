@@ -115,6 +115,8 @@ public:
 
 private:
     void Fatal(ErrorBox box, unsigned long code);
+    // Every failed range that waits for bytes to flow is asked again, in the order they failed.
+    void RestartParked();
     // A running range has ended, so the server has room for the first in line.
     void AskFirstInLine();
     void AskAgain(int index);
