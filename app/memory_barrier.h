@@ -9,10 +9,14 @@
 
 #include <new>
 
+class StartGate;
+
 // The message posted when a handler runs out of memory: `message` with `wParam` and
-// `lParam` to `window`; a null window reports nothing.
-void SetOutOfMemoryReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Posts the report set, if any.
+// `lParam` to `window`; a null window reports nothing. Its box is decided the moment
+// memory runs out, so `gate` (if any) closes then, not once the message is handled:
+// nothing is started in between.
+void SetOutOfMemoryReport(HWND window, UINT message, WPARAM wParam, LPARAM lParam, StartGate* gate = nullptr);
+// Closes the gate and posts the report set, if any.
 void ReportOutOfMemory();
 
 // `body()`, or `failed` when it ran out of memory, which is then reported.

@@ -18,6 +18,7 @@ CMainDlg::~CMainDlg()
     // Normally done by CloseAndQuit already; here for any other way out of the loop.
     m_starts.Close();
     m_workers.Stop(INFINITE);
+    SetOutOfMemoryReport(nullptr, 0, 0, 0);
     g_pMainDlg = nullptr;
 }
 
@@ -33,7 +34,7 @@ BOOL CMainDlg::OnIdle()
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
-    SetOutOfMemoryReport(m_hWnd, WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM);
+    SetOutOfMemoryReport(m_hWnd, WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM, &m_starts);
     SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, kCollapsedHeight, SWP_NOZORDER);
 
     // With a minimise box the taskbar button minimises and restores the borderless window.

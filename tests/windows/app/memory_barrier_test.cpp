@@ -9,6 +9,7 @@
 
 #include "app/dialog_impl.h"
 #include "app/memory_barrier.h"
+#include "app/start_gate.h"
 #include "app/message_loop.h"
 #include "app/window_impl.h"
 #include "res/resource.h"
@@ -53,7 +54,8 @@ bool Reported(HWND target)
 TEST(MemoryBarrierTest, RunningOutInAWindowDialogOrLoopHandlerIsReportedAndTheCallReturns)
 {
     const HWND target = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    SetOutOfMemoryReport(target, kReport, ERROR_NOT_ENOUGH_MEMORY, 42);
+    StartGate gate;
+    SetOutOfMemoryReport(target, kReport, ERROR_NOT_ENOUGH_MEMORY, 42, &gate);
     RunsOutAtRunOut<CWindowImpl> control;
     ASSERT_TRUE(control.SubclassWindow(CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)));
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES};
@@ -64,6 +66,8 @@ TEST(MemoryBarrierTest, RunningOutInAWindowDialogOrLoopHandlerIsReportedAndTheCa
         EXPECT_TRUE(Reported(target)) << (window == dialog.m_hWnd ? "dialog" : "window") << " procedure";
         DestroyWindow(window);
     }
+    // Its box is decided there and then: no installer is started before it shows.
+    EXPECT_FALSE(gate.Pass([] {}));
 
     CMessageLoop loop;
     RunsOutInTheLoop handler;
