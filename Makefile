@@ -89,14 +89,15 @@ demo: shipped tested
 	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
 
 # Measures the download against a bare 40-range WinINet program, curl and aria2c over
-# TLS on loopback, and writes build/bench/results.md, .csv and bench.png (bench/).
-# BENCH_ARGS="--sizes 16 --runs 3" narrows or repeats it. Debian's python3, which has
-# the plot's matplotlib.
+# TLS on loopback, and writes build/bench/results.md, .csv and bench.png (bench/); then
+# what the proxy decision costs (bench-proxy). BENCH_ARGS="--sizes 16 --runs 3" narrows
+# or repeats it. Debian's python3, which has the plot's matplotlib.
 bench: windows tested
 	@bash tools/deps.sh bench
 	cmake --build $(tested) --target bench_programs
 	LUMAROUTE_WINE_ARCH=$(wine_arch) /usr/bin/python3 bench/run_bench.py $(tested) $(BUILD)/bench \
 	  $(wine_root)/template $(BENCH_ARGS)
+	@$(MAKE) --no-print-directory bench-proxy
 
 # What the download's one proxy decision costs on this machine, which has no proxy:
 # with automatic detection on (options never saved) and off (bench/proxy_bench.py).
