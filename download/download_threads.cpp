@@ -66,7 +66,7 @@ std::int64_t NowUnix()
 
 void RunSizeProbe(ProbeAnswer& answer)
 {
-    const auto session = OpenHttpSession(g_useWinHttp, kHttpTimeoutMs);
+    const auto session = OpenHttpSession(g_useWinHttp, kHttpTimeoutMs, g_pMainDlg->Proxy());
     if (!session)
         return PostToDialog(WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM);
     const SessionRegistration registration(Workers(), *session);
@@ -97,7 +97,7 @@ void RunSizeProbe(ProbeAnswer& answer)
 void RunSegment(DownSegment& segment)
 {
     const std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[READ_CHUNK]);
-    const auto session = OpenHttpSession(g_useWinHttp, kHttpTimeoutMs);
+    const auto session = OpenHttpSession(g_useWinHttp, kHttpTimeoutMs, g_pMainDlg->Proxy());
     if (!chunk || !session)
         return PostToDialog(WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM);
     const SessionRegistration registration(Workers(), *session);

@@ -11,8 +11,8 @@
 
 #include "download/http_session.h"
 
-std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs);
-std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs);
+std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs, DownloadProxy& proxy);
+std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs, DownloadProxy& proxy);
 
 // A text that `query(buffer, bytes)` writes into a buffer and, when the buffer is too
 // small, answers with the size it needs (ERROR_INSUFFICIENT_BUFFER): asked again with

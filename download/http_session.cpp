@@ -4,9 +4,9 @@
 
 #include "download/http_backends.h"
 
-std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs)
+std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs, DownloadProxy& proxy)
 {
-    return useWinHttp ? OpenWinHttpSession(timeoutMs) : OpenWinInetSession(timeoutMs);
+    return useWinHttp ? OpenWinHttpSession(timeoutMs, proxy) : OpenWinInetSession(timeoutMs, proxy);
 }
 
 void RaiseProcessConnectionLimit()

@@ -48,9 +48,11 @@ public:
 
 // A session over WinHTTP when `useWinHttp`, else over WinINet, whose connect, send
 // and receive each give up after `timeoutMs` (a stalled server is then a failure like
-// any other). The handles are closed (request, connection, root) when the session
-// goes. Null when there is no memory for it.
-std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs);
+// any other), through the proxy `proxy` decides (which must outlive the session). The
+// handles are closed (request, connection, root) when the session goes. Null when
+// there is no memory for it.
+class DownloadProxy;
+std::unique_ptr<HttpSession> OpenHttpSession(bool useWinHttp, unsigned long timeoutMs, DownloadProxy& proxy);
 
 // WinINet limits connections per server for the whole process (2 or 6 by default);
 // called once, before the first worker starts, so that 40 ranges really run at once.

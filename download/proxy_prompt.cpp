@@ -33,7 +33,7 @@ bool CMainDlg::AskProxyCredentials()
 {
     // Only a proxy of the user's own options gets asked for: a 407 from anyone else
     // (a server reached directly) would only fish for a password.
-    const std::wstring proxy = DownloadProxy(MakeHttpTarget(g_downHost, g_downPath, g_downSecure));
+    const std::wstring proxy = m_proxy.For(MakeHttpTarget(g_downHost, g_downPath, g_downSecure));
     if (proxy.empty())
         return false;
     // The question must be seen: a window put away in the notification area comes back.
@@ -62,7 +62,7 @@ bool CMainDlg::AskProxyCredentials()
         Wipe(password, CREDUI_MAX_PASSWORD_LENGTH + 1);
         return false;
     }
-    StoreProxyCredentials({AsTyped(user, proxy), password});
+    m_proxy.StoreCredentials({AsTyped(user, proxy), password});
     Wipe(password, CREDUI_MAX_PASSWORD_LENGTH + 1);
     return true;
 }

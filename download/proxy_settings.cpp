@@ -170,45 +170,30 @@ std::wstring DecideProxy(const HttpTarget& target)
     return ChooseProxy(options, answer, target.host, target.port, target.secure);
 }
 
-CriticalSection& CredentialsLock()
-{
-    static CriticalSection lock;
-    return lock;
-}
-
-std::optional<ProxyCredentials>& Credentials()
-{
-    static std::optional<ProxyCredentials> credentials;
-    return credentials;
-}
-
 }  // namespace
 
-std::wstring DownloadProxy(const HttpTarget& target)
+std::wstring DownloadProxy::For(const HttpTarget& target)
 {
     // Reading the options takes a few milliseconds and a script or a detection up to
     // seconds: the size probe decides, and the 40 ranges after it find the answer.
-    static CriticalSection lock;
-    static std::wstring decidedFor;
-    static std::wstring proxy;
     const std::wstring key = (target.secure ? L"https://" : L"http://") + target.host + L":" +
                              DecimalText(target.port);
-    CriticalSectionLock hold(lock);
-    if (decidedFor != key) {
-        proxy = DecideProxy(target);
-        decidedFor = key;
+    CriticalSectionLock hold(m_decisionLock);
+    if (m_decidedFor != key) {
+        m_proxy = DecideProxy(target);
+        m_decidedFor = key;
     }
-    return proxy;
+    return m_proxy;
 }
 
-std::optional<ProxyCredentials> StoredProxyCredentials()
+std::optional<ProxyCredentials> DownloadProxy::Credentials()
 {
-    CriticalSectionLock hold(CredentialsLock());
-    return Credentials();
+    CriticalSectionLock hold(m_credentialsLock);
+    return m_credentials;
 }
 
-void StoreProxyCredentials(ProxyCredentials credentials)
+void DownloadProxy::StoreCredentials(ProxyCredentials credentials)
 {
-    CriticalSectionLock hold(CredentialsLock());
-    Credentials() = std::move(credentials);
+    CriticalSectionLock hold(m_credentialsLock);
+    m_credentials = std::move(credentials);
 }

@@ -31,7 +31,7 @@ bool Fail(HttpStep step, DWORD code, HttpStep& failedStep, unsigned long& error)
 
 class WinHttpSession final : public HttpSession {
 public:
-    explicit WinHttpSession(DWORD timeoutMs) : m_timeoutMs(timeoutMs) {}
+    WinHttpSession(DWORD timeoutMs, DownloadProxy& proxy) : m_timeoutMs(timeoutMs), m_proxy(proxy) {}
 
     bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
               bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) override
@@ -42,7 +42,7 @@ public:
         // is the machine's setting (netsh winhttp), not the user's Internet options, and
         // runs no script, so a company proxy would never be found. The exceptions are
         // applied already.
-        const std::wstring proxy = DownloadProxy(target);
+        const std::wstring proxy = m_proxy.For(target);
         HINTERNET root = proxy.empty() ? WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                                      WINHTTP_NO_PROXY_BYPASS, 0)
                                        : WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
@@ -139,12 +139,12 @@ public:
         }
     }
 
-    static bool AnswerProxyChallenge(HINTERNET request)
+    bool AnswerProxyChallenge(HINTERNET request)
     {
         DWORD supported = 0, first = 0, target = 0;
         if (!WinHttpQueryAuthSchemes(request, &supported, &first, &target))
             return false;
-        if (const auto credentials = StoredProxyCredentials())
+        if (const auto credentials = m_proxy.Credentials())
             return WinHttpSetCredentials(request, WINHTTP_AUTH_TARGET_PROXY, first, credentials->user.c_str(),
                                          credentials->password.c_str(), nullptr) != FALSE;
         for (const DWORD scheme : {DWORD{WINHTTP_AUTH_SCHEME_NEGOTIATE}, DWORD{WINHTTP_AUTH_SCHEME_NTLM}}) {
@@ -227,12 +227,13 @@ private:
     }
 
     const DWORD m_timeoutMs;
+    DownloadProxy& m_proxy;
     ExchangeHandles<CloseWinHttpHandle> m_handles;
 };
 
 }  // namespace
 
-std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs)
+std::unique_ptr<HttpSession> OpenWinHttpSession(unsigned long timeoutMs, DownloadProxy& proxy)
 {
-    return std::unique_ptr<HttpSession>(new (std::nothrow) WinHttpSession(timeoutMs));
+    return std::unique_ptr<HttpSession>(new (std::nothrow) WinHttpSession(timeoutMs, proxy));
 }

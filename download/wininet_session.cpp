@@ -33,7 +33,7 @@ bool Fail(HttpStep step, DWORD code, HttpStep& failedStep, unsigned long& error)
 
 class WinInetSession final : public HttpSession {
 public:
-    explicit WinInetSession(DWORD timeoutMs) : m_timeoutMs(timeoutMs) {}
+    WinInetSession(DWORD timeoutMs, DownloadProxy& proxy) : m_timeoutMs(timeoutMs), m_proxy(proxy) {}
 
     bool Send(const HttpTarget& target, const wchar_t* verb, const std::wstring& header,
               bool raiseConnectionLimit, HttpStep& failedStep, unsigned long& error) override
@@ -44,7 +44,7 @@ public:
         // of the options would follow the account that approved the elevation, not the
         // desktop's user, and Wine's runs no script. The exceptions are applied already,
         // so WinINet is to bypass nothing, not even loopback.
-        const std::wstring proxy = DownloadProxy(target);
+        const std::wstring proxy = m_proxy.For(target);
         HINTERNET root = proxy.empty()
                              ? InternetOpenW(L"", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
                              : InternetOpenW(L"", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), L"<-loopback>", 0);
@@ -92,7 +92,7 @@ public:
         // A proxy that asks for a name and password gets what the user typed; one that
         // signs on by itself (Negotiate, NTLM) is answered by WinINet with this
         // process's own credentials.
-        const auto credentials = StoredProxyCredentials();
+        const auto credentials = m_proxy.Credentials();
         if (credentials) {
             InternetSetOptionW(request, INTERNET_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(credentials->user.c_str()),
                                static_cast<DWORD>(credentials->user.size() + 1));
@@ -201,12 +201,13 @@ private:
     }
 
     const DWORD m_timeoutMs;
+    DownloadProxy& m_proxy;
     ExchangeHandles<CloseInternetHandle> m_handles;
 };
 
 }  // namespace
 
-std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs)
+std::unique_ptr<HttpSession> OpenWinInetSession(unsigned long timeoutMs, DownloadProxy& proxy)
 {
-    return std::unique_ptr<HttpSession>(new (std::nothrow) WinInetSession(timeoutMs));
+    return std::unique_ptr<HttpSession>(new (std::nothrow) WinInetSession(timeoutMs, proxy));
 }

@@ -22,6 +22,7 @@
 #include "download/download_threads.h"
 #include "download/error_report.h"
 #include "download/notifications.h"
+#include "download/proxy_settings.h"
 #include "download/worker_threads.h"
 #include "res/resource.h"
 #include "ui/dialog_layout.h"
@@ -95,6 +96,9 @@ public:
     // What the hand-off passes to start the installer; a fatal box and the program's
     // end close it.
     StartGate& Starts() { return m_starts; }
+    // The download's one proxy decision and the credentials typed for it, which every
+    // request of either interface uses.
+    DownloadProxy& Proxy() { return m_proxy; }
 
 private:
     // Start-up and shut-down.
@@ -225,6 +229,8 @@ private:
     HWND m_notifyWindow = nullptr;
     // Before the workers: the hand-off passes it until it has ended.
     StartGate m_starts;
+    // Before the workers: their sessions ask it until they end.
+    DownloadProxy m_proxy;
     // After the engine: the workers end before the buffers they fill go.
     WorkerThreads m_workers;
 };

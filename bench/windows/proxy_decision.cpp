@@ -22,12 +22,13 @@ int wmain(int argc, wchar_t** argv)
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);
     std::wstring proxy;
+    DownloadProxy decision;
     std::printf("{\"ms\":[");
     for (int i = 0; i < runs; ++i) {
         HttpTarget target{L"www.brinmark.com", static_cast<std::uint16_t>(443 + i), true, L"trial/lumaroute.exe"};
         LARGE_INTEGER before{}, after{};
         QueryPerformanceCounter(&before);
-        proxy = DownloadProxy(target);
+        proxy = decision.For(target);
         QueryPerformanceCounter(&after);
         std::printf("%s%.3f", i ? "," : "",
                     1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /

@@ -16,6 +16,7 @@
 
 #include "download/download_address.h"
 #include "download/http_session.h"
+#include "download/proxy_settings.h"
 #include "download/http_timeout.h"
 #include "tests/windows/under_wine.h"
 
@@ -144,7 +145,7 @@ protected:
         ASSERT_FALSE(ServedFile().empty()) << "LUMAROUTE_TEST_FILE names no readable file";
         if (Secure() && !TestCaTrusted())
             GTEST_SKIP() << "the test CA is not trusted in this prefix";
-        session = OpenHttpSession(api() == Api::WinHttp, kHttpTimeoutMs);
+        session = OpenHttpSession(api() == Api::WinHttp, kHttpTimeoutMs, proxy);
     }
     Api api() const { return std::get<0>(GetParam()); }
     bool Secure() const { return std::get<1>(GetParam()) == Scheme::Tls; }
@@ -154,6 +155,7 @@ protected:
                         Secure());
     }
 
+    DownloadProxy proxy;  // outlives the session
     std::unique_ptr<HttpSession> session;
 };
 
@@ -216,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, HttpExchangeTest,
 
 class HttpFailureTest : public testing::TestWithParam<Api> {
 protected:
-    void SetUp() override { session = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs); }
+    void SetUp() override { session = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs, proxy); }
 
     // Sends and expects the failure at `expectedStep`; the error code is returned.
     unsigned long FailedSend(const HttpTarget& target, HttpStep expectedStep)
@@ -230,6 +232,7 @@ protected:
         return error;
     }
 
+    DownloadProxy proxy;  // outlives the session
     std::unique_ptr<HttpSession> session;
 };
 
@@ -295,13 +298,14 @@ TEST_P(HttpConcurrencyTest, FortyRangesAtOnceEachGetTheirOwnBytes)
     const std::string& file = ServedFile();
     ASSERT_FALSE(file.empty());
     const std::size_t segment = file.size() / kSegments;
+    DownloadProxy proxy;  // one decision for the forty, as in a download
     std::vector<std::string> failures(kSegments);
     std::vector<std::thread> workers;
     for (int i = 0; i < kSegments; ++i) {
         workers.emplace_back([&, i] {
             const std::size_t first = i * segment;
             const std::size_t last = i == kSegments - 1 ? file.size() - 1 : first + segment - 1;
-            auto own = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs);
+            auto own = OpenHttpSession(GetParam() == Api::WinHttp, kHttpTimeoutMs, proxy);
             HttpStep step{};
             unsigned long error = 0;
             std::string body;
