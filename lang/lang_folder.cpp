@@ -50,7 +50,7 @@ bool IsProgramOwnedKey(std::wstring_view key)
             continue;
         bool same = true;
         for (std::size_t i = 0; same && i < key.size(); ++i)
-            same = std::towupper(key[i]) == owned[i];
+            same = std::towupper(key[i]) == static_cast<std::wint_t>(owned[i]);
         if (same)
             return true;
     }
