@@ -33,8 +33,6 @@ class BusyServerTest(InstallationTestCase):
                 served = [r for r in ranges if r["status"] == 206]
                 self.assertTrue([r for r in ranges if r["status"] == 503], "the cap was reached")
                 self.assertLessEqual(len(requests), MOST_REQUESTS)
-                # One release across all ranges: nginx's ETag on every one, and no compression.
-                self.assertEqual({(r["if_range"][:1], r["accept_encoding"]) for r in ranges}, {('"', "identity")})
                 ideal = len(self.installer_bytes) / (cap * RATE)
                 transfer = max(r["msec"] for r in served) - min(r["start"] for r in served)
                 self.assertLess(transfer, 2 * ideal + 2, f"at about the cap's pace ({ideal:.1f} s)")

@@ -47,7 +47,6 @@ class ProxyTest(InstallationTestCase):
         squid = self.behind_squid()
         server = self.serve_with_nginx()
         self.install_through(squid, lambda: {r["connection"] for r in server.requests()})
-        self.assertEqual(len(server.requests()), 41)
 
     def test_a_configuration_script_names_the_proxy(self):
         # The fixed proxy of the same options leads nowhere: only the script's gets out.

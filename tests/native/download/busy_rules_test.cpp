@@ -52,15 +52,4 @@ TEST(BusyRulesTest, BackoffStartsNearHalfASecondAndDoublesToFourWithAQuarterEith
     EXPECT_EQ(RangeWaitMs(0u, 3, 0), 500u) << "but never asks again at once";
 }
 
-TEST(BusyRulesTest, ABusyAnswerCrossesTheMessageWhole)
-{
-    for (const BusyAnswer answer : {BusyAnswer{503, std::nullopt}, BusyAnswer{429, 0u}, BusyAnswer{503, 30u}}) {
-        const BusyAnswer back = UnpackBusyAnswer(PackBusyAnswer(answer));
-        EXPECT_EQ(back.status, answer.status);
-        EXPECT_EQ(back.retryAfterSeconds, answer.retryAfterSeconds);
-    }
-    EXPECT_TRUE(IsBusyStatus(503) && IsBusyStatus(429));
-    EXPECT_FALSE(IsBusyStatus(500) || IsBusyStatus(502) || IsBusyStatus(200));
-}
-
 }  // namespace

@@ -16,8 +16,8 @@
 
 #include "download/download_address.h"
 #include "download/http_session.h"
-#include "download/proxy_settings.h"
 #include "download/http_timeout.h"
+#include "download/proxy_settings.h"
 #include "tests/windows/under_wine.h"
 
 namespace {
