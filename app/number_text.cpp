@@ -30,3 +30,16 @@ std::wstring HexText(std::uint64_t value, int width)
 {
     return Digits(value, 16, width);
 }
+
+std::optional<std::uint64_t> DecimalValue(std::wstring_view text, std::uint64_t ceiling)
+{
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9')
+            return std::nullopt;
+        value = std::min(value * 10 + static_cast<std::uint64_t>(c - L'0'), ceiling);
+    }
+    return value;
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/number_text.h"
 #include "download/http_date.h"
 
 namespace {
@@ -24,15 +25,8 @@ std::optional<std::uint32_t> RetryAfterSeconds(std::optional<std::wstring_view> 
     const std::wstring_view value = TrimBlanks(*retryAfter);
     if (value.empty())
         return std::nullopt;
-    if (std::all_of(value.begin(), value.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
-        std::uint32_t seconds = 0;
-        for (const wchar_t c : value) {
-            seconds = seconds * 10 + static_cast<std::uint32_t>(c - L'0');
-            if (seconds >= kMaxRetryAfterSeconds)
-                return kMaxRetryAfterSeconds;
-        }
-        return seconds;
-    }
+    if (const auto seconds = DecimalValue(value, kMaxRetryAfterSeconds))
+        return static_cast<std::uint32_t>(*seconds);
     const auto until = ParseHttpDate(value);
     if (!until)
         return std::nullopt;

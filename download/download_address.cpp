@@ -36,17 +36,10 @@ std::size_t HostStart(std::wstring_view url)
 // rather than sent to a port the address never named.
 std::uint16_t ParsePort(std::wstring_view text)
 {
-    if (text.empty() || text.size() > 5)
+    const auto port = text.size() <= 5 ? DecimalValue(text, 65536) : std::nullopt;
+    if (!port || *port == 0 || *port > 65535)
         return 0;
-    std::uint32_t port = 0;
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9')
-            return 0;
-        port = port * 10 + static_cast<std::uint32_t>(c - L'0');
-    }
-    if (port == 0 || port > 65535)
-        return 0;
-    return static_cast<std::uint16_t>(port);
+    return static_cast<std::uint16_t>(*port);
 }
 
 std::uint16_t DefaultPort(bool secure)

@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "app/number_text.h"
+
 namespace {
 
 constexpr std::array<std::wstring_view, 12> kMonths = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
@@ -20,15 +22,10 @@ std::optional<int> Month(std::wstring_view token)
 // 1 to `maxDigits` decimal digits and nothing else.
 std::optional<int> Number(std::wstring_view token, std::size_t maxDigits)
 {
-    if (token.empty() || token.size() > maxDigits)
+    if (token.size() > maxDigits)
         return std::nullopt;
-    int value = 0;
-    for (const wchar_t c : token) {
-        if (c < L'0' || c > L'9')
-            return std::nullopt;
-        value = value * 10 + (c - L'0');
-    }
-    return value;
+    const auto value = DecimalValue(token, 9999);
+    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
 }
 
 bool IsLeapYear(int year)

@@ -7,7 +7,8 @@
 namespace {
 
 // What swprintf's %d, %0Nd and %0Nlx wrote before; the other callers' texts are pinned
-// by their own tests (the aside name, the error box, the range header).
+// by their own tests (the aside name, the error box, the range header), as is reading
+// (Retry-After, HTTP dates, ports).
 TEST(NumberTextTest, DigitsAsTheFormattedPrintingWroteThem)
 {
     EXPECT_EQ(DecimalText(0), L"0");
