@@ -189,6 +189,17 @@ bool SplitPath(const std::wstring& path, std::wstring& parentPath, std::wstring&
     return SplitFolderPath(path, parentPath, name) || Fail(ERROR_BAD_PATHNAME);
 }
 
+// The folder above a shared folder, opened to reach what lies below it by handle: one
+// of the system's shared folders, or the setup's own held folder. Empty on failure,
+// with the last error set.
+UniqueHandle OpenParentFolder(const std::wstring& parentPath)
+{
+    const HANDLE raw = CreateFileW(parentPath.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return UniqueHandle(raw == INVALID_HANDLE_VALUE ? nullptr : raw);
+}
+
 bool RenameThrough(HANDLE handle, const std::wstring& newPath)
 {
     const std::size_t nameBytes = newPath.size() * sizeof(wchar_t);
@@ -252,10 +263,8 @@ FolderFacts ReadFolderFacts(const std::wstring& path)
     failed.open = FolderFacts::Open::Failed;
     if (!SplitPath(path, parentPath, name) || !MakeDescriptor(ours))
         return failed;
-    const UniqueHandle parent(CreateFileW(parentPath.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (parent.get() == INVALID_HANDLE_VALUE || !parent)
+    const UniqueHandle parent = OpenParentFolder(parentPath);
+    if (!parent)
         return failed;
     UniqueHandle opened;
     DWORD error = 0;
@@ -274,13 +283,9 @@ OwnFolderOutcome HoldOwnFolder(const std::wstring& path, FolderKind kind, OwnFol
     Descriptor ours;
     if (!MakeDescriptor(ours))
         return failed(GetLastError());
-    // The folder above is a shared one of the system's, or the setup's own held folder.
-    const HANDLE rawParent = CreateFileW(parentPath.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (rawParent == INVALID_HANDLE_VALUE)
+    const UniqueHandle parent = OpenParentFolder(parentPath);
+    if (!parent)
         return failed(GetLastError());
-    const UniqueHandle parent(rawParent);
 
     constexpr ULONG kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
     DWORD lastError = ERROR_ACCESS_DENIED;
@@ -345,10 +350,8 @@ void RemoveOwnFolderIfEmpty(const std::wstring& path, const FileIdentity& identi
     std::wstring parentPath, name;
     if (!SplitPath(path, parentPath, name))
         return;
-    const UniqueHandle parent(CreateFileW(parentPath.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (parent.get() == INVALID_HANDLE_VALUE || !parent)
+    const UniqueHandle parent = OpenParentFolder(parentPath);
+    if (!parent)
         return;
     UniqueHandle folder;
     if (OpenBelow(parent.get(), name, DELETE | FILE_READ_ATTRIBUTES,

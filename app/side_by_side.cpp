@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/handles.h"
+#include "app/path_text.h"
 #include "app/system_assemblies.h"
 
 namespace {
@@ -61,9 +62,7 @@ std::vector<std::wstring> SystemFolders()
 std::wstring FullPathOnly(PCWSTR text)
 {
     const std::wstring path = Text(text);
-    const bool full = path.size() >= 3 && ((path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
-                                           (path[0] == L'\\' && path[1] == L'\\'));
-    return full ? path : std::wstring();
+    return IsFullPath(path) ? path : std::wstring();
 }
 
 // Whether two paths name one file, however each is written (a short name, another

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/handles.h"
+#include "download/busy_rules.h"
 #include "download/down_segment.h"
 #include "download/download_address.h"
 #include "download/download_files.h"
@@ -17,7 +18,6 @@
 #include "download/http_timeout.h"
 #include "download/notifications.h"
 #include "download/progress_batch.h"
-#include "download/busy_rules.h"
 #include "download/publisher_check.h"
 #include "download/responses.h"
 #include "download/segment_fetch.h"

@@ -41,11 +41,10 @@ SegmentOutcome FetchInto(HttpSession& session, const HttpTarget& target, DownSeg
     unsigned long error = 0;
     if (!session.Send(target, L"GET", RangeRequestHeaders(first, last, segment.validator), true, step, error))
         return Failed(step == HttpStep::Send ? error : 0);
-    // The proxy wants credentials: said as such, so that the user can be asked.
-    if (session.StatusCode() == kHttpProxyAuthRequired)
-        return Failed(kHttpProxyAuthRequired);
-
     const unsigned long status = session.StatusCode();
+    // The proxy wants credentials: said as such, so that the user can be asked.
+    if (status == kHttpProxyAuthRequired)
+        return Failed(status);
     if (auto busy = BusyAnswerOf(session, status, nowUnix)) {
         SegmentOutcome outcome;
         outcome.busy = busy;
