@@ -59,9 +59,10 @@ unsigned __stdcall ReadUntilAborted(void* argument)
     return 1;
 }
 
-// Starts every worker of `pool` and waits (ten seconds at most) until all are reading.
-void StartReading(WorkerThreads& workers, std::vector<Worker>& pool)
+TEST(WorkerThreadsTest, StopAbortsEveryExchangeAndWaitsForEveryThread)
 {
+    WorkerThreads workers;
+    std::vector<Worker> pool(40);
     for (Worker& worker : pool) {
         worker.workers = &workers;
         ASSERT_TRUE(workers.Start(ReadUntilAborted, &worker));
@@ -74,13 +75,6 @@ void StartReading(WorkerThreads& workers, std::vector<Worker>& pool)
             break;
         Sleep(50);
     }
-}
-
-TEST(WorkerThreadsTest, StopAbortsEveryExchangeAndWaitsForEveryThread)
-{
-    WorkerThreads workers;
-    std::vector<Worker> pool(40);
-    StartReading(workers, pool);
     EXPECT_EQ(WaitForSingleObject(workers.StopEvent(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
     EXPECT_TRUE(workers.Stop(10000));
@@ -93,23 +87,6 @@ TEST(WorkerThreadsTest, StopAbortsEveryExchangeAndWaitsForEveryThread)
     EXPECT_FALSE(workers.Start(ReadUntilAborted, &late));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
     EXPECT_FALSE(workers.Register(late.session));
-}
-
-TEST(WorkerThreadsTest, AbortAllEndsTheThreadsOfNowAndNewOnesStartAfterIt)
-{
-    WorkerThreads workers;
-    std::vector<Worker> dropped(5);
-    StartReading(workers, dropped);
-    EXPECT_TRUE(workers.AbortAll(10000));
-    for (const Worker& worker : dropped)
-        EXPECT_TRUE(worker.abortedAndDone);
-    EXPECT_EQ(WaitForSingleObject(workers.StopEvent(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-
-    std::vector<Worker> next(1);
-    StartReading(workers, next);
-    EXPECT_TRUE(next[0].reading);
-    EXPECT_TRUE(workers.Stop(10000));
-    EXPECT_TRUE(next[0].abortedAndDone);
 }
 
 unsigned __stdcall WaitForRelease(void* event)
