@@ -87,6 +87,8 @@ add_library(lumaroute_win STATIC
   ui/chrome.cpp
   ui/keyboard.cpp
   ui/main_dlg.cpp
+  ui/dpi_layout.cpp
+  ui/screen_dpi.cpp
   ui/tray_icon.cpp
 )
 # Debug information feeds only the shipped program's separate debug file: the 32-bit
@@ -103,7 +105,8 @@ set_source_files_properties(download/winhttp_session.cpp download/proxy_settings
   SKIP_UNITY_BUILD_INCLUSION ON)
 include(cmake/DelayImports.cmake)
 lumaroute_delay_import(lumaroute_delay_imports
-  wininet winhttp credui wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32)
+  wininet winhttp credui wintrust crypt32 gdiplus comctl32 shlwapi shell32 ole32 oleaut32 advapi32 user32 gdi32
+  shcore)
 target_link_libraries(lumaroute_win PUBLIC lumaroute_core lumaroute_delay_imports uuid kernel32)
 
 # The manifest names the processor the program is built for: x86, or amd64 for the

@@ -59,6 +59,31 @@ void DrawImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y,
 {
     // An image that could not be decoded has no native image; GDI+ refuses to draw
     // it and nothing shows.
-    if (image)
+    if (!image)
+        return;
+    const int imageWidth = static_cast<int>(image->GetWidth());
+    const int imageHeight = static_cast<int>(image->GetHeight());
+    if (imageWidth == width && imageHeight == height) {
         graphics.DrawImage(image, x, y, width, height);
+        return;
+    }
+    DrawImagePart(graphics, image, Gdiplus::Rect(x, y, width, height), 0, 0, imageWidth, imageHeight);
+}
+
+void DrawImagePart(Gdiplus::Graphics& graphics, Gdiplus::Image* image, const Gdiplus::Rect& target, int sourceX,
+                   int sourceY, int sourceWidth, int sourceHeight)
+{
+    if (!image)
+        return;
+    const Gdiplus::InterpolationMode oldInterpolation = graphics.GetInterpolationMode();
+    const Gdiplus::PixelOffsetMode oldOffset = graphics.GetPixelOffsetMode();
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    // The filter reads past the picture's border; mirrored there, the edge pixels keep
+    // their colour instead of fading into the transparent outside.
+    Gdiplus::ImageAttributes edges;
+    edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+    graphics.DrawImage(image, target, sourceX, sourceY, sourceWidth, sourceHeight, Gdiplus::UnitPixel, &edges);
+    graphics.SetPixelOffsetMode(oldOffset);
+    graphics.SetInterpolationMode(oldInterpolation);
 }

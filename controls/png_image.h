@@ -20,5 +20,24 @@ using ImageList = std::vector<Gdiplus::Image*>;
 //   that draws nothing.
 bool LoadPngImage(WORD id, const wchar_t* type, ImagePtr& slot, DWORD& error);
 
-// Draws `image` scaled into (x, y, width, height); nothing for a missing image.
+// One picture of the skin drawn at its size and at twice it (resource id + 1000). A
+// missing second drawing leaves the first to be scaled up.
+struct SkinPicture {
+    ImagePtr normal;
+    ImagePtr dense;
+
+    // The drawing for a screen `skinScale` (1 or 2) times as dense as 96 DPI.
+    Gdiplus::Image* ForScale(int skinScale) const { return skinScale > 1 && dense ? dense.get() : normal.get(); }
+};
+
+inline constexpr WORD kDenseSkinIdOffset = 1000;
+
+// Draws `image` scaled into (x, y, width, height); nothing for a missing image. At its
+// own size it is copied as it is; scaled, it is filtered with high quality and its
+// edges stay as sharp as its middle.
 void DrawImage(Gdiplus::Graphics& graphics, Gdiplus::Image* image, int x, int y, int width, int height);
+
+// Draws the part (sourceX, sourceY, sourceWidth, sourceHeight) of `image` scaled into
+// `target`, with the same high-quality filter.
+void DrawImagePart(Gdiplus::Graphics& graphics, Gdiplus::Image* image, const Gdiplus::Rect& target, int sourceX,
+                   int sourceY, int sourceWidth, int sourceHeight);

@@ -40,7 +40,7 @@ void CMainDlg::EnterDownloadingLayout()
 {
     m_state = STATE_DOWNLOADING;
     SetTimer(m_hWnd, IDT_BANNER, 5000, nullptr);
-    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, kCollapsedHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SizeWindow();
     for (const int id : {IDC_BTN_CLOSE, IDC_BTN_MINIMIZE, IDC_BTN_INSTALL, IDC_CHK_AGREE, IDC_BTN_LICENCE,
                          IDC_BTN_CUSTOMIZE, IDC_STATIC_AGREE})
         ShowWindow(GetDlgItem(m_hWnd, id), SW_HIDE);

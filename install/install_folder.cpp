@@ -23,8 +23,7 @@ LRESULT CMainDlg::OnCustomize(WORD, WORD, HWND, BOOL&)
     const bool open = m_btnCustomize.IsSelected();
     if (open)
         EnableCustomArea(true);
-    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, open ? kExpandedHeight : kCollapsedHeight,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    SizeWindow();
     if (!open)
         EnableCustomArea(false);
     return 0;

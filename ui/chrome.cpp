@@ -16,7 +16,8 @@ const Gdiplus::Color kOutline(0xFF, 0xCC, 0xCC, 0xCC);
 constexpr int kFrameX = 144;
 constexpr int kFrameY = 383;
 constexpr int kFrameWidth = 432;
-constexpr int kFrameEnd = 8;  // width of each rounded end in the picture
+constexpr int kFrameHeight = 32;  // the picture's, at 96 DPI
+constexpr int kFrameEnd = 8;      // width of each rounded end in the picture at 96 DPI
 
 }  // namespace
 
@@ -29,31 +30,46 @@ LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
     {
         Gdiplus::Graphics graphics(dc);
         Gdiplus::SolidBrush white(kWhite);
+        const int skinScale = SkinScaleFor(m_dpi);
+        // Lengths in 96-DPI units, drawn scaled to the window's DPI.
+        const auto fill = [&](Gdiplus::Brush& brush, int x, int y, int width, int height) {
+            graphics.FillRectangle(&brush, Scaled(x), Scaled(y), Scaled(width), Scaled(height));
+        };
+        const auto draw = [&](const SkinPicture* picture, int x, int y, int width, int height) {
+            if (picture)
+                DrawImage(graphics, picture->ForScale(skinScale), Scaled(x), Scaled(y), Scaled(width), Scaled(height));
+        };
         switch (m_state) {
         case STATE_SETUP: {
-            graphics.FillRectangle(&white, 0, 0, kDialogWidth, kCollapsedHeight);
+            fill(white, 0, 0, kDialogWidth, kCollapsedHeight);
             Gdiplus::SolidBrush separator(kSeparator);
-            graphics.FillRectangle(&separator, 0, 312, kDialogWidth, 1);
-            graphics.FillRectangle(&separator, 0, kCollapsedHeight - 1, kDialogWidth, 1);
-            DrawImage(graphics, m_imgLogo.get(), 40, 20, 196, 31);
-            DrawImage(graphics, m_imgProduct.get(), 200, 60, 376, 154);
+            fill(separator, 0, 312, kDialogWidth, 1);
+            fill(separator, 0, kCollapsedHeight - 1, kDialogWidth, 1);
+            draw(&m_imgLogo, 40, 20, 196, 31);
+            draw(&m_imgProduct, 200, 60, 376, 154);
             PaintPathFrame(graphics);
             break;
         }
         case STATE_DOWNLOADING:
-            DrawImage(graphics, m_curBanner, 0, 0, kDialogWidth, 290);
-            graphics.FillRectangle(&white, client.left, 290, client.right, client.bottom);
+            draw(m_curBanner, 0, 0, kDialogWidth, 290);
+            graphics.FillRectangle(&white, client.left, Scaled(290), client.right, client.bottom);
             break;
         case STATE_FINISHED:
-            graphics.FillRectangle(&white, 0, 0, kDialogWidth, kCollapsedHeight);
-            DrawImage(graphics, m_imgLogo.get(), 40, 20, 196, 31);
-            DrawImage(graphics, m_imgProduct.get(), 200, 60, 376, 154);
+            fill(white, 0, 0, kDialogWidth, kCollapsedHeight);
+            draw(&m_imgLogo, 40, 20, 196, 31);
+            draw(&m_imgProduct, 200, 60, 376, 154);
             break;
         default:
             break;
         }
-        Gdiplus::Pen outline(kOutline, 1.0f);
-        graphics.DrawRectangle(&outline, 0, 0, client.right - 1, client.bottom - 1);
+        // A line as wide as a pixel of the design along the window's edge, drawn as four
+        // bands: a pen wider than one pixel would straddle the edge.
+        const int line = Scaled(1);
+        Gdiplus::SolidBrush outline(kOutline);
+        graphics.FillRectangle(&outline, 0, 0, client.right, line);
+        graphics.FillRectangle(&outline, 0, client.bottom - line, client.right, line);
+        graphics.FillRectangle(&outline, 0, 0, line, client.bottom);
+        graphics.FillRectangle(&outline, client.right - line, 0, line, client.bottom);
     }
     EndPaint(m_hWnd, &paint);
     return 0;
@@ -61,20 +77,25 @@ LRESULT CMainDlg::OnPaint(UINT, WPARAM, LPARAM, BOOL&)
 
 void CMainDlg::PaintPathFrame(Gdiplus::Graphics& graphics)
 {
-    Gdiplus::Image* frame = m_imgPathFrame.get();
+    Gdiplus::Image* frame = m_imgPathFrame.ForScale(SkinScaleFor(m_dpi));
     if (!frame)
         return;
     const int width = static_cast<int>(frame->GetWidth());
     const int height = static_cast<int>(frame->GetHeight());
-    if (width <= 2 * kFrameEnd || height <= 0)
+    // The ends' width in the picture, whichever density it was drawn for.
+    const int end = kFrameEnd * height / kFrameHeight;
+    if (width <= 2 * end || height <= 0)
         return;
-    const int middle = kFrameWidth - 2 * kFrameEnd;
-    graphics.DrawImage(frame, Gdiplus::Rect(kFrameX, kFrameY, kFrameEnd, height), 0, 0, kFrameEnd, height,
-                       Gdiplus::UnitPixel);
-    graphics.DrawImage(frame, Gdiplus::Rect(kFrameX + kFrameEnd, kFrameY, middle, height), kFrameEnd, 0,
-                       width - 2 * kFrameEnd, height, Gdiplus::UnitPixel);
-    graphics.DrawImage(frame, Gdiplus::Rect(kFrameX + kFrameWidth - kFrameEnd, kFrameY, kFrameEnd, height),
-                       width - kFrameEnd, 0, kFrameEnd, height, Gdiplus::UnitPixel);
+    const int x = Scaled(kFrameX);
+    const int y = Scaled(kFrameY);
+    const int right = x + Scaled(kFrameWidth);
+    const int targetEnd = Scaled(kFrameEnd);
+    const int targetHeight = Scaled(kFrameHeight);
+    DrawImagePart(graphics, frame, Gdiplus::Rect(x, y, targetEnd, targetHeight), 0, 0, end, height);
+    DrawImagePart(graphics, frame, Gdiplus::Rect(x + targetEnd, y, right - x - 2 * targetEnd, targetHeight), end, 0,
+                  width - 2 * end, height);
+    DrawImagePart(graphics, frame, Gdiplus::Rect(right - targetEnd, y, targetEnd, targetHeight), width - end, 0, end,
+                  height);
 }
 
 LRESULT CMainDlg::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL&)
@@ -96,10 +117,10 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&)
     if (wParam != IDT_BANNER || m_banners.empty())
         return 0;
     const auto current = std::find_if(m_banners.begin(), m_banners.end(),
-                                      [this](const ImagePtr& banner) { return banner.get() == m_curBanner; });
+                                      [this](const SkinPicture& banner) { return &banner == m_curBanner; });
     const auto next = (current == m_banners.end() || current + 1 == m_banners.end()) ? m_banners.begin()
                                                                                      : current + 1;
-    m_curBanner = next->get();
+    m_curBanner = &*next;
     InvalidateRect(m_hWnd, nullptr, FALSE);
     UpdateWindow(m_hWnd);
     return 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "res/resource.h"
+
 ControlRect PathLabelRect(std::uint16_t uiLanguage)
 {
     switch (uiLanguage) {
@@ -13,6 +15,51 @@ ControlRect PathLabelRect(std::uint16_t uiLanguage)
     default:
         return {42, 388, 100, 32};
     }
+}
+
+std::vector<PlacedControl> DialogControls(std::uint16_t uiLanguage)
+{
+    return {{IDC_BTN_CLOSE, kCloseRect},          {IDC_BTN_MINIMIZE, kMinimizeRect},
+            {IDC_BTN_INSTALL, kInstallRect},      {IDC_CHK_AGREE, kAgreeRect},
+            {IDC_BTN_LICENCE, kLicenceRect},      {IDC_BTN_CUSTOMIZE, kCustomizeRect},
+            {IDC_STATIC_AGREE, kAgreeTextRect},   {IDC_BTN_BROWSE, kBrowseRect},
+            {IDC_BTN_LAUNCH, kLaunchRect},        {IDC_BTN_HIDE, kHideRect},
+            {IDC_PROGRESS, kProgressRect},        {IDC_STATIC_PERCENT, kPercentRect},
+            {IDC_EDIT_PATH, kPathEditRect},       {IDC_STATIC_PATH, PathLabelRect(uiLanguage)}};
+}
+
+ControlRect ControlPlace(int id, std::uint16_t uiLanguage)
+{
+    for (const PlacedControl& control : DialogControls(uiLanguage)) {
+        if (control.id == id)
+            return control.rect;
+    }
+    return {};
+}
+
+int ScaleToDpi(int units, int dpi)
+{
+    const long long scaled = static_cast<long long>(units) * dpi;
+    const long long half = kBaseDpi / 2;
+    return static_cast<int>(scaled >= 0 ? (scaled + half) / kBaseDpi : (scaled - half) / kBaseDpi);
+}
+
+ControlRect ScaleToDpi(const ControlRect& rect, int dpi)
+{
+    return {ScaleToDpi(rect.x, dpi), ScaleToDpi(rect.y, dpi), ScaleToDpi(rect.width, dpi),
+            ScaleToDpi(rect.height, dpi)};
+}
+
+int DialogFontHeight(int dpi)
+{
+    // 9 points of 1/72 inch; 12 pixels at 96 DPI, as the dialog manager makes it.
+    constexpr int kPoints = 9;
+    return -static_cast<int>((static_cast<long long>(kPoints) * dpi + 36) / 72);
+}
+
+int SkinScaleFor(int dpi)
+{
+    return dpi <= kBaseDpi ? 1 : 2;
 }
 
 std::vector<int> ReadingOrder(std::vector<PlacedControl> controls)

@@ -1,4 +1,5 @@
-// Where the main dialog's controls sit, in client pixels. No windows.h here.
+// Where the main dialog's controls sit, in units of a 96-DPI screen (its pixels), and
+// how those become pixels of a screen of another density. No windows.h here.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,28 @@ struct PlacedControl {
     int id;
     ControlRect rect;
 };
+
+// Every control the dialog places, with its place for a UI language.
+std::vector<PlacedControl> DialogControls(std::uint16_t uiLanguage);
+// The place of control `id`; an empty rectangle for a control the dialog does not place.
+ControlRect ControlPlace(int id, std::uint16_t uiLanguage);
+
+// The density every unit above is written for.
+inline constexpr int kBaseDpi = 96;
+
+// The one rounding rule for every length on the window: `units` * dpi / 96, rounded to
+// the nearest pixel, halves away from zero (as MulDiv does). Each of a rectangle's
+// place and size is scaled alone, so equal sizes stay equal at every density.
+int ScaleToDpi(int units, int dpi);
+ControlRect ScaleToDpi(const ControlRect& rect, int dpi);
+
+// The template font's height at `dpi`, as a LOGFONT height (negative: the character
+// height without the leading): 9 points.
+int DialogFontHeight(int dpi);
+
+// The pictures come in a set drawn at their size and a set drawn at twice it: the
+// smallest set whose scale reaches the screen's, else the largest. 1 or 2.
+int SkinScaleFor(int dpi);
 
 // The order in which the keyboard walks the controls: the order they read in, row by
 // row from the top and left to right within a row. Controls whose heights overlap

@@ -10,6 +10,7 @@
 #include "download/http_timeout.h"
 #include "install/install_folder.h"
 #include "lang/language.h"
+#include "ui/screen_dpi.h"
 
 CMainDlg* g_pMainDlg = nullptr;
 
@@ -35,7 +36,11 @@ BOOL CMainDlg::OnIdle()
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
     SetOutOfMemoryReport(m_hWnd, WM_DOWN_ERROR, ERROR_NOT_ENOUGH_MEMORY, DOWN_ERR_SYSTEM, &m_starts);
-    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, kDialogWidth, kCollapsedHeight, SWP_NOZORDER);
+    // The dialog manager would scale the window on a move to a monitor of another
+    // density its own way; the program lays it out for each DPI itself.
+    LeaveDpiChangesToProgram(m_hWnd);
+    m_dpi = WindowDpi(m_hWnd);
+    SetWindowPos(m_hWnd, HWND_BOTTOM, 0, 0, Scaled(kDialogWidth), Scaled(kCollapsedHeight), SWP_NOZORDER);
 
     // With a minimise box the taskbar button minimises and restores the borderless window.
     const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
@@ -61,10 +66,11 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 
     g_strInstallPath = GetShellFolderPath(CSIDL_PROGRAM_FILESX86);
     ShowInstallPath();
-    PlaceControl(IDC_EDIT_PATH, kPathEditRect, true);
+    PlaceControl(IDC_EDIT_PATH, true);
 
     SetDlgItemTextW(m_hWnd, IDC_STATIC_PATH, LoadLangString(L"STR_INSTALL_PATH").c_str());
-    PlaceControl(IDC_STATIC_PATH, PathLabelRect(GetUserDefaultUILanguage()), true);
+    PlaceControl(IDC_STATIC_PATH, true);
+    ApplyFont();
     PrepareTrayIcon();
 
     ArrangeTabOrder();
@@ -82,19 +88,20 @@ bool CMainDlg::LoadDialogImages()
         !LoadSkinImage(207, m_imgPathFrame))
         return false;
     for (const WORD id : {353, 363, 373}) {
-        ImagePtr banner;
+        SkinPicture banner;
         if (!LoadSkinImage(id, banner))
             return false;
         m_banners.push_back(std::move(banner));
     }
-    m_curBanner = m_banners.front().get();
+    m_curBanner = &m_banners.front();
     return true;
 }
 
-bool CMainDlg::LoadSkinImage(WORD id, ImagePtr& slot)
+bool CMainDlg::LoadSkinImage(WORD id, SkinPicture& slot)
 {
     DWORD error = 0;
-    if (LoadPngImage(id, L"PNG", slot, error))
+    if (LoadPngImage(id, L"PNG", slot.normal, error) &&
+        (LoadPngImage(id + kDenseSkinIdOffset, L"PNG", slot.dense, error) || error == 0))
         return true;
     // A picture that is not there is no failure to report; the set-up just ends.
     if (error != 0)
@@ -102,26 +109,31 @@ bool CMainDlg::LoadSkinImage(WORD id, ImagePtr& slot)
     return false;
 }
 
-template <class Button>
-bool CMainDlg::SkinButton(Button& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
-                          std::initializer_list<int> order, const ControlRect& rect, bool visible)
+bool CMainDlg::SkinButton(CSkinnedButton& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
+                          std::initializer_list<int> order, bool visible)
 {
-    std::vector<Gdiplus::Image*> loaded;
+    std::vector<SkinPicture> pictures(imageIds.size());
+    auto picture = pictures.begin();
     for (const WORD imageId : imageIds) {
-        ImagePtr image;
-        if (!LoadSkinImage(imageId, image))
+        if (!LoadSkinImage(imageId, *picture))
             return false;
-        loaded.push_back(image.get());
-        m_controlImages.push_back(std::move(image));
+        ++picture;
     }
-    ImageList list;
-    for (const int index : order)
-        list.push_back(loaded[index]);
-    button.SetImages(m_hWnd, std::move(list));
+    ButtonFaces faces{&button, {}, {}};
+    for (const int index : order) {
+        faces.normal.push_back(pictures[index].ForScale(1));
+        faces.dense.push_back(pictures[index].ForScale(2));
+    }
+    for (SkinPicture& each : pictures) {
+        m_controlImages.push_back(std::move(each.normal));
+        m_controlImages.push_back(std::move(each.dense));
+    }
+    button.SetImages(m_hWnd, SkinScaleFor(m_dpi) > 1 ? faces.dense : faces.normal);
+    m_buttonFaces.push_back(std::move(faces));
     button.SubclassWindow(GetDlgItem(m_hWnd, id));
     // Owner-drawn, the button never shows its text; the accessibility interface reads it.
     SetDlgItemTextW(m_hWnd, id, name);
-    PlaceControl(id, rect, visible);
+    PlaceControl(id, visible);
     return true;
 }
 
@@ -129,37 +141,42 @@ bool CMainDlg::SetUpControls()
 {
     // Each button's name is the words on its picture, which are English whatever the
     // language file says.
-    if (!SkinButton(m_btnClose, IDC_BTN_CLOSE, L"Close", {239, 240}, {0, 1, 0}, kCloseRect, true) ||
-        !SkinButton(m_btnMinimize, IDC_BTN_MINIMIZE, L"Minimize", {243, 244}, {0, 1, 0}, kMinimizeRect, true) ||
-        !SkinButton(m_btnInstall, IDC_BTN_INSTALL, L"Install", {333, 343, 323}, {0, 1, 2}, kInstallRect, true) ||
+    if (!SkinButton(m_btnClose, IDC_BTN_CLOSE, L"Close", {239, 240}, {0, 1, 0}, true) ||
+        !SkinButton(m_btnMinimize, IDC_BTN_MINIMIZE, L"Minimize", {243, 244}, {0, 1, 0}, true) ||
+        !SkinButton(m_btnInstall, IDC_BTN_INSTALL, L"Install", {333, 343, 323}, {0, 1, 2}, true) ||
         !SkinButton(m_chkAgree, IDC_CHK_AGREE, L"I have read and agree to the Brinmark License Agreement",
-                    {215, 202}, {0, 1}, kAgreeRect, true) ||
+                    {215, 202}, {0, 1}, true) ||
         // Two copies of one picture: the sentence looks the same in both states.
-        !SkinButton(m_btnLicence, IDC_BTN_LICENCE, L"Brinmark License Agreement", {383, 383}, {0, 1},
-                    kLicenceRect, true) ||
-        !SkinButton(m_btnCustomize, IDC_BTN_CUSTOMIZE, L"Customize Installation", {283, 293}, {0, 1},
-                    kCustomizeRect, true))
+        !SkinButton(m_btnLicence, IDC_BTN_LICENCE, L"Brinmark License Agreement", {383, 383}, {0, 1}, true) ||
+        !SkinButton(m_btnCustomize, IDC_BTN_CUSTOMIZE, L"Customize Installation", {283, 293}, {0, 1}, true))
         return false;
 
     m_hAgreeText = GetDlgItem(m_hWnd, IDC_STATIC_AGREE);
     SetWindowTextW(m_hAgreeText, LoadLangString(L"STR_AGREE").c_str());
-    PlaceControl(IDC_STATIC_AGREE, kAgreeTextRect, false);
+    PlaceControl(IDC_STATIC_AGREE, false);
 
-    if (!SkinButton(m_btnBrowse, IDC_BTN_BROWSE, L"Browse...", {263, 273}, {0, 1, 0}, kBrowseRect, true) ||
-        !SkinButton(m_btnLaunch, IDC_BTN_LAUNCH, L"Start Now", {403, 413, 393}, {0, 1, 2}, kLaunchRect, false) ||
-        !SkinButton(m_btnHide, IDC_BTN_HIDE, L"Hide", {303, 313}, {0, 1, 0}, kHideRect, false))
+    if (!SkinButton(m_btnBrowse, IDC_BTN_BROWSE, L"Browse...", {263, 273}, {0, 1, 0}, true) ||
+        !SkinButton(m_btnLaunch, IDC_BTN_LAUNCH, L"Start Now", {403, 413, 393}, {0, 1, 2}, false) ||
+        !SkinButton(m_btnHide, IDC_BTN_HIDE, L"Hide", {303, 313}, {0, 1, 0}, false))
         return false;
 
     m_progress.SubclassWindow(GetDlgItem(m_hWnd, IDC_PROGRESS));
-    PlaceControl(IDC_PROGRESS, kProgressRect, false);
-    RECT bar{};
-    GetClientRect(m_progress.m_hWnd, &bar);
-    // The bar's window owns the region from here on.
-    SetWindowRgn(m_progress.m_hWnd, CreateRoundRectRgn(bar.left, bar.top, bar.right, bar.bottom, 3, 3), TRUE);
+    PlaceControl(IDC_PROGRESS, false);
+    RoundProgressCorners();
 
     m_hPercentText = GetDlgItem(m_hWnd, IDC_STATIC_PERCENT);
-    PlaceControl(IDC_STATIC_PERCENT, kPercentRect, false);
+    PlaceControl(IDC_STATIC_PERCENT, false);
     return true;
+}
+
+void CMainDlg::RoundProgressCorners()
+{
+    RECT bar{};
+    GetClientRect(m_progress.m_hWnd, &bar);
+    const int corner = Scaled(3);
+    // The bar's window owns the region from here on.
+    SetWindowRgn(m_progress.m_hWnd, CreateRoundRectRgn(bar.left, bar.top, bar.right, bar.bottom, corner, corner),
+                 TRUE);
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -175,9 +192,9 @@ void CMainDlg::CloseAndQuit(int exitCode)
 {
     // A program that is ending starts nothing more.
     m_starts.Close();
-    m_imgLogo.reset();
-    m_imgProduct.reset();
-    m_imgPathFrame.reset();
+    m_imgLogo = {};
+    m_imgProduct = {};
+    m_imgPathFrame = {};
     m_curBanner = nullptr;
     m_banners.clear();
     // An icon left in the notification area would outlive the program until the mouse
@@ -186,6 +203,7 @@ void CMainDlg::CloseAndQuit(int exitCode)
         RemoveTrayIcon();
     DestroyWindow(m_hWnd);
     // The controls are gone with the window, and their pictures with them.
+    m_buttonFaces.clear();
     m_controlImages.clear();
     // The workers fill the segment buffers and post to this dialog, so they end before
     // either goes. Aborted requests return at once; the time-outs bound the rest.
@@ -252,18 +270,23 @@ void CMainDlg::CenterOnWorkArea()
 
 void CMainDlg::SetIcons()
 {
+    // The icon holds a drawing for each common size; Windows picks the one for the DPI.
     const HINSTANCE instance = g_module.GetResourceInstance();
-    m_iconLarge.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPICON), IMAGE_ICON,
-        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_iconLarge.get()));
-    m_iconSmall.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPICON), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_iconSmall.get()));
+    UniqueIcon large(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPICON), IMAGE_ICON,
+        SystemMetricForDpi(SM_CXICON, m_dpi), SystemMetricForDpi(SM_CYICON, m_dpi), LR_DEFAULTCOLOR)));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+    UniqueIcon small(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APPICON), IMAGE_ICON,
+        SystemMetricForDpi(SM_CXSMICON, m_dpi), SystemMetricForDpi(SM_CYSMICON, m_dpi), LR_DEFAULTCOLOR)));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    // The window has let go of the old ones now.
+    m_iconLarge = std::move(large);
+    m_iconSmall = std::move(small);
 }
 
-void CMainDlg::PlaceControl(int id, const ControlRect& rect, bool visible)
+void CMainDlg::PlaceControl(int id, bool visible)
 {
     const HWND control = GetDlgItem(m_hWnd, id);
+    const ControlRect rect = ScaleToDpi(ControlPlace(id, GetUserDefaultUILanguage()), m_dpi);
     MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);
     ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
 }

@@ -54,6 +54,7 @@ public:
         MESSAGE_HANDLER(WM_NCHITTEST, OnNcHitTest)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnCtlColorStatic)
+        MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
         COMMAND_ID_HANDLER(IDC_BTN_CLOSE, OnCloseButton)
         COMMAND_ID_HANDLER(IDC_BTN_MINIMIZE, OnMinimize)
         COMMAND_ID_HANDLER(IDC_BTN_INSTALL, OnInstall)
@@ -105,18 +106,35 @@ private:
     LRESULT OnInitDialog(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     bool LoadDialogImages();
-    // Loads a skin picture; a failure to load one that is there is reported as a system error.
-    bool LoadSkinImage(WORD id, ImagePtr& slot);
+    // Loads a skin picture in both densities; a failure to load one that is there is
+    // reported as a system error.
+    bool LoadSkinImage(WORD id, SkinPicture& slot);
     bool SetUpControls();
     // Loads `imageIds`, hands the button the list `order` picks from them, attaches
     // the button to control `id` and puts it in place; false when an image is missing.
     // `name` is the words the picture shows, the button's window text for screen readers.
-    template <class Button>
-    bool SkinButton(Button& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
-                    std::initializer_list<int> order, const ControlRect& rect, bool visible);
+    bool SkinButton(CSkinnedButton& button, int id, const wchar_t* name, std::initializer_list<WORD> imageIds,
+                    std::initializer_list<int> order, bool visible);
     void CenterOnWorkArea();
     void SetIcons();
-    void PlaceControl(int id, const ControlRect& rect, bool visible);
+    // Puts control `id` at its place for the window's DPI, shown or hidden.
+    void PlaceControl(int id, bool visible);
+
+    // The display's density: everything on the window is laid out in 96-DPI units and
+    // scaled by the window's DPI.
+    LRESULT OnDpiChanged(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    int Scaled(int units) const { return ScaleToDpi(units, m_dpi); }
+    // The window's height now, in 96-DPI units: the custom area open or not.
+    int HeightUnits();
+    // Sizes the window for the DPI and the layout, keeping its top-left corner.
+    void SizeWindow();
+    // Moves every control to its place, and gives the controls the pictures, the font
+    // and the corners for the window's DPI.
+    void LayOutForDpi();
+    void MoveControls();
+    void ApplyFont();
+    void ApplyButtonImages();
+    void RoundProgressCorners();
 
     // Chrome and painting.
     LRESULT OnPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
@@ -205,13 +223,24 @@ private:
     HWND m_hAgreeText = nullptr;
     HWND m_hPercentText = nullptr;
 
-    ImagePtr m_imgLogo;
-    ImagePtr m_imgProduct;
-    ImagePtr m_imgPathFrame;
-    std::vector<ImagePtr> m_banners;
-    Gdiplus::Image* m_curBanner = nullptr;
+    SkinPicture m_imgLogo;
+    SkinPicture m_imgProduct;
+    SkinPicture m_imgPathFrame;
+    std::vector<SkinPicture> m_banners;
+    const SkinPicture* m_curBanner = nullptr;
     // The pictures handed to the controls; they live as long as the controls.
     std::vector<ImagePtr> m_controlImages;
+    // Each skinned button's picture lists in the two densities; the one for the
+    // window's DPI is the button's.
+    struct ButtonFaces {
+        CSkinnedButton* button;
+        ImageList normal;
+        ImageList dense;
+    };
+    std::vector<ButtonFaces> m_buttonFaces;
+    int m_dpi = kBaseDpi;
+    // The template's font made for the window's DPI, for the texts and the path field.
+    UniqueGdiObject<HFONT> m_font;
 
     UniqueIcon m_iconLarge;
     UniqueIcon m_iconSmall;

@@ -2,6 +2,7 @@
 #include <cwchar>
 
 #include "lang/language.h"
+#include "ui/screen_dpi.h"
 #include "ui/main_dlg.h"
 
 namespace {
@@ -19,20 +20,24 @@ void CopyCut(wchar_t (&field)[N], const std::wstring& text)
 
 void CMainDlg::PrepareTrayIcon()
 {
-    m_trayIcon.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPICON),
-                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPICON),
+                                                 IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, m_dpi),
+                                                 SystemMetricForDpi(SM_CYSMICON, m_dpi), LR_DEFAULTCOLOR)));
     m_nid = NOTIFYICONDATAW{};
     m_nid.cbSize = sizeof(m_nid);
     m_nid.hWnd = m_hWnd;
     m_nid.uID = 1;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
     m_nid.uCallbackMessage = WM_TRAYICON;
-    m_nid.hIcon = m_trayIcon.get();
+    m_nid.hIcon = icon.get();
     const std::wstring project = LoadLangString(L"STR_PROJECT_NAME");
     CopyCut(m_nid.szTip, project + LoadLangString(L"STR_DOWNLOADING"));
     CopyCut(m_nid.szInfo, LoadLangString(L"STR_BEING_INSTALLED"));
     CopyCut(m_nid.szInfoTitle, project);
+    // A shown icon is given the new one before the old one goes (a DPI change).
+    if (m_trayIconShown)
+        Shell_NotifyIconW(NIM_MODIFY, &m_nid);
+    m_trayIcon = std::move(icon);
 }
 
 LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&)

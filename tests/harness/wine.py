@@ -113,6 +113,21 @@ def clone_prefix(template: Path, target: Path) -> Path:
     return target
 
 
+def set_dpi(prefix: Path, dpi: int) -> None:
+    """Sets the prefix's display density (the user's LogPixels, which Wine answers for
+    every program); before any Wine process of the prefix runs."""
+    user_reg = prefix / "user.reg"
+    text = user_reg.read_text(encoding="utf-8")
+    section = "[Control Panel\\\\Desktop]"
+    at = text.index(section)
+    line_end = text.index("\n", at) + 1
+    body_end = text.find("\n\n", line_end)
+    body = text[line_end:body_end]
+    entries = [line for line in body.split("\n") if not line.startswith('"LogPixels"=')]
+    entries.append(f'"LogPixels"=dword:{dpi:08x}')
+    user_reg.write_text(text[:line_end] + "\n".join(entries) + text[body_end:], encoding="utf-8")
+
+
 @contextlib.contextmanager
 def xvfb(width: int = 1280, height: int = 1024):
     """An Xvfb server on a free display number; yields the DISPLAY value."""

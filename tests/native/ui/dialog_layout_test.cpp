@@ -41,6 +41,38 @@ TEST(DialogLayoutTest, CustomAreaControlsLieBetweenTheTwoHeights)
     }
 }
 
+TEST(DialogLayoutTest, EveryLengthScalesByTheDpiWithOneRoundingRule)
+{
+    const struct {
+        int dpi;
+        int width, collapsed, expanded;
+        ControlRect agree, install, progress;
+        int fontHeight, skinScale;
+    } cases[] = {
+        {96, 750, 360, 434, {20, 329, 11, 11}, {298, 235, 168, 46}, {48, 320, 540, 15}, -12, 1},
+        // 125 %: a half pixel rounds up.
+        {120, 938, 450, 543, {25, 411, 14, 14}, {373, 294, 210, 58}, {60, 400, 675, 19}, -15, 2},
+        {144, 1125, 540, 651, {30, 494, 17, 17}, {447, 353, 252, 69}, {72, 480, 810, 23}, -18, 2},
+        {192, 1500, 720, 868, {40, 658, 22, 22}, {596, 470, 336, 92}, {96, 640, 1080, 30}, -24, 2},
+        // Beyond the denser set, its pictures are scaled up.
+        {288, 2250, 1080, 1302, {60, 987, 33, 33}, {894, 705, 504, 138}, {144, 960, 1620, 45}, -36, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        EXPECT_EQ(ScaleToDpi(kDialogWidth, c.dpi), c.width);
+        EXPECT_EQ(ScaleToDpi(kCollapsedHeight, c.dpi), c.collapsed);
+        EXPECT_EQ(ScaleToDpi(kExpandedHeight, c.dpi), c.expanded);
+        EXPECT_EQ(ScaleToDpi(ControlPlace(1003, 0x0409), c.dpi), c.agree);
+        EXPECT_EQ(ScaleToDpi(ControlPlace(1002, 0x0409), c.dpi), c.install);
+        EXPECT_EQ(ScaleToDpi(ControlPlace(1010, 0x0409), c.dpi), c.progress);
+        EXPECT_EQ(DialogFontHeight(c.dpi), c.fontHeight);
+        EXPECT_EQ(SkinScaleFor(c.dpi), c.skinScale);
+    }
+    EXPECT_EQ(ScaleToDpi(-3, 120), -4) << "halves away from zero, below it too";
+    EXPECT_EQ(ControlPlace(1012, 0x0410), PathLabelRect(0x0410));
+    EXPECT_EQ(ControlPlace(4242, 0x0409), ControlRect{}) << "a control the dialog does not place";
+}
+
 TEST(DialogLayoutTest, ReadingOrderGoesRowByRowAndLeftToRightWithinARow)
 {
     const struct {
