@@ -778,7 +778,7 @@ def banner_destination(s):
     return cv
 
 
-def shield_outline(n=10):
+def shield_outline(n=16):
     """A shield in unit coordinates (0..1 wide, 0..1.15 high)."""
     right = ([(0.5, 0.0)] + bezier((0.5, 0.0), (0.68, 0.1), (0.86, 0.12), (1.0, 0.12), n)[1:]
              + bezier((1.0, 0.12), (1.0, 0.6), (0.94, 0.92), (0.5, 1.15), n)[1:])
