@@ -1,18 +1,25 @@
 #!/usr/bin/env python3
-"""Draws the setup window's skin: the PNG images under res/skin/ and the application
-icon res/app.ico.
+"""Draws the setup window's skin: the pictures under res/skin/ and the application icon
+res/app.ico.
 
 usage: make_skin.py [--preview DIR]
 
-Every shape is drawn here, in Python, from signed distance functions (anti-aliased by
-the distance to the edge); the text comes from ImageMagick's FreeType rendering of the
-DejaVu fonts as coverage masks, and ImageMagick writes the PNG files in the exact pixel
-format each one needs. Each file is then recompressed losslessly (Debian's zopflipng, or
-optipng where zopflipng would change the pixel format), since the pictures are most of
-the program's size. Each file written is read back and its header, transparency chunk,
-size and pixels checked. Two runs give byte-identical files.
+Every picture comes in two sets: res/skin/NNN at its size on a 96 DPI screen, and
+res/skin/2x/NNN drawn again at twice the width and height (shapes at twice the
+coordinates, text at twice the point size), for screens at higher DPI; the program
+loads the 2x picture of id N as resource N + 1000. Every shape is drawn here, in
+Python, from signed distance functions (anti-aliased by the distance to the edge); the
+text comes from ImageMagick's FreeType rendering of the DejaVu fonts as coverage
+masks, and ImageMagick writes the PNG files in the exact pixel format each one needs.
+Each PNG is then recompressed losslessly (Debian's zopflipng, or optipng where
+zopflipng would change the pixel format), since the pictures are most of the
+program's size. The three banners, soft pictures without text, are JPEG (NNN.jpg).
+Each file written is read back and its header, size and pixels checked; the banners
+must be clearly blue and differ from one another in every part. The icon holds the
+mark drawn at eight sizes (make_icon.py). Two runs give byte-identical files.
 
---preview DIR also writes a contact sheet and two mock-ups of the window into DIR.
+--preview DIR also writes contact sheets of both sets, the banners, and two mock-ups
+of the window into DIR.
 """
 import math
 import os
