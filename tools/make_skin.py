@@ -1,20 +1,26 @@
 #!/usr/bin/env python3
-"""Draws the setup window's skin: the PNG images under res/skin/ and the application
-icon res/app.ico.
+"""Draws the setup window's skin: the pictures under res/skin/ and the application icon
+res/app.ico.
 
 usage: make_skin.py [--preview DIR]
 
-Every shape is drawn here, in Python, from signed distance functions (anti-aliased by
-the distance to the edge); the text comes from ImageMagick's FreeType rendering of the
-DejaVu fonts as coverage masks, and ImageMagick writes the PNG files in the exact pixel
-format each one needs. Each file is then recompressed losslessly (Debian's zopflipng, or
-optipng where zopflipng would change the pixel format), since the pictures are most of
-the program's size. Each file written is read back and its header, transparency chunk,
-size and pixels checked. Two runs give byte-identical files.
+Every picture comes in two sets: res/skin/NNN at its size on a 96 DPI screen, and
+res/skin/2x/NNN drawn again at twice the width and height (shapes at twice the
+coordinates, text at twice the point size), for screens at higher DPI; the program
+loads the 2x picture of id N as resource N + 1000. Every shape is drawn here, in
+Python, from signed distance functions (anti-aliased by the distance to the edge); the
+text comes from ImageMagick's FreeType rendering of the DejaVu fonts as coverage
+masks, and ImageMagick writes the PNG files in the exact pixel format each one needs.
+Each PNG is then recompressed losslessly (Debian's zopflipng, or optipng where
+zopflipng would change the pixel format), since the pictures are most of the
+program's size. The three banners, soft pictures without text, are JPEG (NNN.jpg).
+Each file written is read back and its header, size and pixels checked; the banners
+must be clearly blue and differ from one another in every part. The icon holds the
+mark drawn at eight sizes (make_icon.py). Two runs give byte-identical files.
 
---preview DIR also writes a contact sheet and two mock-ups of the window into DIR.
+--preview DIR also writes contact sheets of both sets, the banners, and two mock-ups
+of the window into DIR.
 """
-import hashlib
 import math
 import os
 import shutil
@@ -206,6 +212,65 @@ class Placed(Shape):
         return (self.ox + b[0] * s, self.oy + b[1] * s, self.ox + b[2] * s, self.oy + b[3] * s)
 
 
+class Ellipse(Shape):
+    """An axis-aligned ellipse; the distance is the first-order estimate, close to the
+    true one near the edge, which is all the anti-aliasing and rings need."""
+
+    def __init__(self, cx, cy, rx, ry):
+        self.cx, self.cy, self.rx, self.ry = cx, cy, rx, ry
+
+    def sdf(self, px, py):
+        u, v = (px - self.cx) / self.rx, (py - self.cy) / self.ry
+        k = math.hypot(u, v)
+        if k == 0:
+            return -min(self.rx, self.ry)
+        grad = math.hypot(u / self.rx, v / self.ry) / k
+        return (k - 1) / grad
+
+    def bbox(self):
+        return (self.cx - self.rx, self.cy - self.ry, self.cx + self.rx, self.cy + self.ry)
+
+
+class Turned(Shape):
+    """Another shape turned by `degrees` (clockwise on screen) about (cx, cy)."""
+
+    def __init__(self, shape, degrees, cx, cy):
+        self.shape, self.cx, self.cy = shape, cx, cy
+        a = math.radians(degrees)
+        self.c, self.s = math.cos(a), math.sin(a)
+
+    def sdf(self, px, py):
+        dx, dy = px - self.cx, py - self.cy
+        return self.shape.sdf(self.cx + dx * self.c + dy * self.s,
+                              self.cy - dx * self.s + dy * self.c)
+
+    def bbox(self):
+        x0, y0, x1, y1 = self.shape.bbox()
+        xs, ys = [], []
+        for x, y in ((x0, y0), (x1, y0), (x0, y1), (x1, y1)):
+            dx, dy = x - self.cx, y - self.cy
+            xs.append(self.cx + dx * self.c - dy * self.s)
+            ys.append(self.cy + dx * self.s + dy * self.c)
+        return (min(xs), min(ys), max(xs), max(ys))
+
+
+class Ground(Shape):
+    """Everything below the curve y = top(x) down to `bottom`, for gently rolling
+    land: the vertical distance over the slope stands in for the true one."""
+
+    def __init__(self, top, x0, x1, bottom):
+        self.top, self.x0, self.x1, self.bottom = top, x0, x1, bottom
+
+    def sdf(self, px, py):
+        y = self.top(px)
+        slope = (self.top(px + 0.5) - self.top(px - 0.5))
+        return (y - py) / math.sqrt(1 + slope * slope)
+
+    def bbox(self):
+        y = min(self.top(self.x0 + (self.x1 - self.x0) * i / 64) for i in range(65))
+        return (self.x0, y, self.x1, self.bottom)
+
+
 def bezier(p0, p1, p2, p3, n=48):
     out = []
     for i in range(n + 1):
@@ -269,14 +334,16 @@ class Canvas:
         self.a[i] = c + self.a[i] * k
 
     def fill(self, shape, paint, opacity=1.0, ss=1):
-        """Paints `shape` with a colour, or with paint(px, py) -> colour."""
+        """Paints `shape` with a colour, or with paint(px, py) -> colour; the opacity
+        may also vary, as opacity(px, py)."""
         x0, y0, x1, y1 = shape.bbox()
         x0, y0 = max(0, int(math.floor(x0)) - 1), max(0, int(math.floor(y0)) - 1)
         x1, y1 = min(self.w, int(math.ceil(x1)) + 1), min(self.h, int(math.ceil(y1)) + 1)
         flat = None if callable(paint) else _f(paint)
         for y in range(y0, y1):
             for x in range(x0, x1):
-                c = shape.coverage(x, y, ss) * opacity
+                c = shape.coverage(x, y, ss)
+                c *= opacity(x + 0.5, y + 0.5) if callable(opacity) else opacity
                 if c <= 0.0:
                     continue
                 self._blend(y * self.w + x, c, flat or _f(paint(x + 0.5, y + 0.5)))
@@ -433,7 +500,19 @@ def route_mark():
     return [line, origin, head]
 
 
-def draw_tile(cv, x, y, size, radius, ss=1):
+def bold_route_mark():
+    """The mark for the smallest icons, where the winding line blurs into the head: the
+    route goes up from its origin and turns once into the arrow, with a thicker line,
+    so that line, turn and head stay apart at 14 to 18 pixels."""
+    bend = [(0.27 + 0.15 - 0.15 * math.cos(a * math.pi / 16), 0.51 - 0.15 * math.sin(a * math.pi / 16))
+            for a in range(9)]
+    line = Stroke([(0.27, 0.74)] + bend + [(0.60, 0.36)], 0.15)
+    origin = Circle(0.27, 0.74, 0.12)
+    head = Polygon([(0.56, 0.14), (0.86, 0.36), (0.56, 0.58)])
+    return [line, origin, head]
+
+
+def draw_tile(cv, x, y, size, radius, ss=1, mark=None):
     """The blue gradient tile with the white mark, size x size pixels at (x, y)."""
     tile = RoundRect(x, y, x + size, y + size, radius)
 
@@ -442,116 +521,125 @@ def draw_tile(cv, x, y, size, radius, ss=1):
         return mix(BLUE_TILE_TOP, BLUE_TILE_BOTTOM, t)
 
     cv.fill(tile, grad, ss=ss)
-    for part in route_mark():
+    for part in mark or route_mark():
         cv.fill(Placed(part, x, y, size), WHITE, ss=ss)
 
 
-def icon_rgba(size=48):
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+
+
+def icon_rgba(size):
+    """The icon drawn at `size` pixels, as RGBA rows top down: the tile's edges on whole
+    pixels, and below 24 pixels the bolder mark."""
     cv = Canvas(size, size)
-    m = size / 24
-    draw_tile(cv, m, m, size - 2 * m, size * 0.21, ss=4)
+    m = round(size / 24)
+    mark = bold_route_mark() if size < 24 else None
+    draw_tile(cv, m, m, size - 2 * m, size * 0.21, ss=4, mark=mark)
     return cv.rgba8()
 
 
 # --------------------------------------------------------------------------- pictures
 
-def checkbox(ticked):
-    cv = Canvas(11, 11)
-    box = RoundRect(0, 0, 11, 11, 2.5)
+def checkbox(ticked, s):
+    n = 11 * s
+    cv = Canvas(n, n)
+    box = RoundRect(0, 0, n, n, 2.5 * s)
     if ticked:
         cv.fill(box, BLUE, ss=4)
-        cv.fill(Stroke([(2.7, 5.6), (4.6, 7.5), (8.4, 3.5)], 1.5), WHITE, ss=4)
+        cv.fill(Stroke([(2.7 * s, 5.6 * s), (4.6 * s, 7.5 * s), (8.4 * s, 3.5 * s)], 1.5 * s),
+                WHITE, ss=4)
     else:
         cv.fill(box, WHITE, ss=4)
-        cv.fill(Border(box, 1.0), BLUE, ss=4)
+        cv.fill(Border(box, 1.0 * s), BLUE, ss=4)
     return cv
 
 
-def edit_frame():
-    cv = Canvas(323, 32)
-    box = RoundRect(0, 0, 323, 32, 4)
+def edit_frame(s):
+    cv = Canvas(323 * s, 32 * s)
+    box = RoundRect(0, 0, 323 * s, 32 * s, 4 * s)
     cv.fill(box, WHITE, ss=4)
-    cv.fill(Border(box, 1.0), FRAME, ss=4)
+    cv.fill(Border(box, 1.0 * s), FRAME, ss=4)
     return cv
 
 
-def small_logo():
-    w, h = 196, 31
+def small_logo(s):
+    w, h = 196 * s, 31 * s
     cv = Canvas(w, h)
-    tile = 24
-    ty = (h - tile) // 2
-    draw_tile(cv, 0, ty, tile, 5.5, ss=4)
-    size = 14
+    tile = 24 * s
+    ty = (31 - 24) // 2 * s
+    draw_tile(cv, 0, ty, tile, 5.5 * s, ss=4)
+    size = 14 * s
     maker = Text("Brinmark", FONT_BOLD, size)
     product = Text("Lumaroute", FONT, size)
     baseline = centred_baseline(h, FONT_BOLD, size)
-    x = tile + 8
+    x = tile + 8 * s
     cv.draw_text(maker, x - maker.left, baseline, TITLE_INK)
-    x += maker.w + 6
+    x += maker.w + 6 * s
     cap = cap_height(FONT_BOLD, size)
-    cv.fill(RoundRect(x, baseline - cap - 1, x + 1, baseline + 1, 0), (190, 198, 210))
-    x += 1 + 6
+    cv.fill(RoundRect(x, baseline - cap - 1 * s, x + 1 * s, baseline + 1 * s, 0), (190, 198, 210))
+    x += (1 + 6) * s
     cv.draw_text(product, x - product.left, baseline, BLUE_DARK)
     if x + product.w > w:
         raise SystemExit("make_skin: the small logo's text does not fit")
     return cv
 
 
-def product_picture():
-    w, h = 376, 154
+def product_picture(s):
+    w, h = 376 * s, 154 * s
     cv = Canvas(w, h)
-    tile, tx, ty = 112, 12, 18
+    tile, tx, ty = 112 * s, 12 * s, 18 * s
     # soft blue shadow under the tile
-    cv.fill(Soft(RoundRect(tx + 6, ty + 12, tx + tile - 6, ty + tile + 6, 26), 9), (36, 84, 170),
-            opacity=0.28)
-    draw_tile(cv, tx, ty, tile, 26, ss=2)
-    name = Text("Lumaroute", FONT_BOLD, 36)
-    by = Text("by Brinmark", FONT, 17)
-    x = tx + tile + 22
+    cv.fill(Soft(RoundRect(tx + 6 * s, ty + 12 * s, tx + tile - 6 * s, ty + tile + 6 * s, 26 * s),
+                 9 * s), (36, 84, 170), opacity=0.28)
+    draw_tile(cv, tx, ty, tile, 26 * s, ss=2)
+    name = Text("Lumaroute", FONT_BOLD, 36 * s)
+    by = Text("by Brinmark", FONT, 17 * s)
+    x = tx + tile + 22 * s
     # the name and the maker line as one block centred on the tile
-    gap = 14
-    block = name.h + gap + cap_height(FONT, 17)
+    gap = 14 * s
+    block = name.h + gap + cap_height(FONT, 17 * s)
     top = ty + (tile - block) / 2
     base1 = int(round(top - name.top))
-    base2 = int(round(top + name.h + gap + cap_height(FONT, 17)))
+    base2 = int(round(top + name.h + gap + cap_height(FONT, 17 * s)))
     cv.draw_text(name, x - name.left, base1, TITLE_INK)
-    cv.draw_text(by, x - by.left + 1, base2, INK_MUTED)
+    cv.draw_text(by, x - by.left + 1 * s, base2, INK_MUTED)
     if x + name.w > w:
         raise SystemExit("make_skin: the product name does not fit")
     return cv
 
 
-def window_glyph(kind, colour):
-    cv = Canvas(20, 20, WHITE)
+def window_glyph(kind, colour, s):
+    cv = Canvas(20 * s, 20 * s, WHITE)
     if kind == "close":
-        cv.fill(Stroke([(6, 6), (14, 14)], 1.3), colour, ss=4)
-        cv.fill(Stroke([(14, 6), (6, 14)], 1.3), colour, ss=4)
+        cv.fill(Stroke([(6 * s, 6 * s), (14 * s, 14 * s)], 1.3 * s), colour, ss=4)
+        cv.fill(Stroke([(14 * s, 6 * s), (6 * s, 14 * s)], 1.3 * s), colour, ss=4)
     else:
-        cv.fill(RoundRect(5, 10, 15, 11, 0), colour, ss=4)
+        cv.fill(RoundRect(5 * s, 10 * s, 15 * s, 11 * s, 0), colour, ss=4)
     return cv
 
 
-def frame_button(w, h, label, hover):
+def frame_button(w, h, label, hover, s):
+    w, h = w * s, h * s
     cv = Canvas(w, h)
-    box = RoundRect(0, 0, w, h, 4)
+    box = RoundRect(0, 0, w, h, 4 * s)
     cv.fill(box, WHITE, ss=4)
-    cv.fill(Border(box, 1.0), BLUE if hover else FRAME, ss=4)
-    text = Text(label, FONT, 12)
-    baseline = centred_baseline(h, FONT, 12)
+    cv.fill(Border(box, 1.0 * s), BLUE if hover else FRAME, ss=4)
+    text = Text(label, FONT, 12 * s)
+    baseline = centred_baseline(h, FONT, 12 * s)
     pen = int(round((w - text.w) / 2)) - text.left
     cv.draw_text(text, pen, baseline, BLUE_DARK if hover else INK)
     return cv
 
 
-def big_button(label, fill):
-    w, h = 168, 46
+def big_button(label, fill, s):
+    w, h = 168 * s, 46 * s
     cv = Canvas(w, h)
-    cv.fill(RoundRect(0, 0, w, h, 6), fill, ss=4)
-    size = 18
+    cv.fill(RoundRect(0, 0, w, h, 6 * s), fill, ss=4)
+    size = 18 * s
     text = Text(label, FONT_BOLD, size)
     cap = cap_height(FONT_BOLD, size)
     baseline = centred_baseline(h, FONT_BOLD, size)
-    gap, chev_w, chev_step, chev_h, stroke = 9, 5.5, 6.5, 11.0, 2.2
+    gap, chev_w, chev_step, chev_h, stroke = 9 * s, 5.5 * s, 6.5 * s, 11.0 * s, 2.2 * s
     group = text.w + gap + chev_step + chev_w + stroke
     x0 = round((w - group) / 2)
     cv.draw_text(text, x0 - text.left, baseline, WHITE)
@@ -564,34 +652,34 @@ def big_button(label, fill):
     return cv
 
 
-def customize_toggle(up):
-    w, h = 180, 12
+def customize_toggle(up, s):
+    w, h = 180 * s, 12 * s
     cv = Canvas(w, h, WHITE)
-    size = 11
+    size = 11 * s
     text = Text("Customize Installation", FONT, size)
-    baseline = 10
-    gap, cw, ch = 6, 7.0, 3.8
-    right = w - 8
+    baseline = 10 * s
+    gap, cw, ch = 6 * s, 7.0 * s, 3.8 * s
+    right = w - 8 * s
     x0 = int(right - (text.w + gap + cw))
     cv.draw_text(text, x0 - text.left, baseline, INK)
     x = x0 + text.w + gap
-    cy = baseline - cap_height(FONT, size) / 2 + 0.5
+    cy = baseline - cap_height(FONT, size) / 2 + 0.5 * s
     if up:
         pts = [(x, cy + ch / 2), (x + cw / 2, cy - ch / 2), (x + cw, cy + ch / 2)]
     else:
         pts = [(x, cy - ch / 2), (x + cw / 2, cy + ch / 2), (x + cw, cy - ch / 2)]
-    cv.fill(Stroke(pts, 1.4), INK, ss=4)
+    cv.fill(Stroke(pts, 1.4 * s), INK, ss=4)
     return cv
 
 
-def licence_line():
-    w, h = 390, 15
+def licence_line(s):
+    w, h = 390 * s, 15 * s
     cv = Canvas(w, h, WHITE)
-    size = 11
+    size = 11 * s
     lead = "I have read and agree to the"
     full = Text(lead + " Brinmark License Agreement", FONT, size)
-    split = Text(lead, FONT, size).right + 2
-    baseline = 10
+    split = Text(lead, FONT, size).right + 2 * s
+    baseline = 10 * s
     pen = -full.left
 
     def paint(px, py):
@@ -600,51 +688,137 @@ def licence_line():
     cv.draw_text(full, pen, baseline, paint)
     link = Text("Brinmark License Agreement", FONT, size)
     x_end = pen + full.right
-    cv.fill(RoundRect(x_end - link.w, baseline + 2, x_end, baseline + 3, 0), BLUE_DARK,
+    cv.fill(RoundRect(x_end - link.w, baseline + 2 * s, x_end, baseline + 3 * s, 0), BLUE_DARK,
             opacity=0.55)
     if pen + full.right > w:
         raise SystemExit("make_skin: the licence line does not fit")
     return cv
 
 
-def banner():
-    w, h = 915, 372
+# The three banners rotate above the progress bar while the product downloads. They
+# carry no words (the window's texts come from the language file) and keep their
+# left part calm so that text laid over them stays readable.
+
+BANNER_W, BANNER_H = 750, 290
+
+
+def banner_canvas(s, paint):
+    """A banner's canvas filled with paint(u, v), u and v running 0..1 across it."""
+    w, h = BANNER_W * s, BANNER_H * s
     cv = Canvas(w, h)
-    top_left, bottom_right = (38, 104, 224), (86, 160, 255)
+    cv.fill_all(lambda px, py: paint(px / w, py / h))
+    return cv
 
-    def grad(px, py):
-        t = (px / w) * 0.65 + (py / h) * 0.35
-        return mix(top_left, bottom_right, t)
 
-    cv.fill_all(grad)
-    # soft light shapes
-    cv.fill(Soft(Circle(760, 60, 230), 60), WHITE, opacity=0.12)
-    cv.fill(Soft(Circle(900, 360, 170), 50), WHITE, opacity=0.10)
-    cv.fill(Soft(Circle(80, 400, 200), 80), (20, 70, 190), opacity=0.25)
-    cv.fill(Soft(RoundRect(520, 210, 980, 520, 120), 40), WHITE, opacity=0.06)
-    # a dashed route across the right half, from an origin dot to a pin
-    route = bezier((560, 300), (700, 300), (640, 120), (830, 110), n=120)
-    for dash in dashes(route, 14, 10):
-        cv.fill_stroke(dash, 5, WHITE, opacity=0.55)
-    cv.fill(Circle(560, 300, 11), WHITE, opacity=0.9, ss=2)
-    cv.fill(Circle(560, 300, 5), BLUE, ss=2)
-    pin = Circle(830, 96, 20)
-    tip = Polygon([(812, 104), (848, 104), (830, 132)])
-    cv.fill(Soft(Circle(832, 112, 22), 10), (20, 60, 160), opacity=0.25)
-    cv.fill(pin, WHITE, ss=2)
-    cv.fill(tip, WHITE, ss=2)
-    cv.fill(Circle(830, 96, 8), BLUE, ss=2)
-    # the maker in the corner; the product's tile, name and line
-    maker = Text("Brinmark", FONT_BOLD, 17)
-    cv.draw_text(maker, 48 - maker.left, 50, WHITE, opacity=0.8)
-    tile, tx, ty = 100, 84, 122
-    draw_tile(cv, tx, ty, tile, 23, ss=1)
-    cv.fill(Border(RoundRect(tx, ty, tx + tile, ty + tile, 23), 1.5), WHITE, opacity=0.35, ss=2)
-    name = Text("Lumaroute", FONT_BOLD, 66)
-    line = Text("Fast, private routes for every trip", FONT, 26)
-    x = tx + tile + 30
-    cv.draw_text(name, x - name.left, ty + 4 + cap_height(FONT_BOLD, 66), WHITE)
-    cv.draw_text(line, x - line.left + 3, ty + tile - 8, WHITE, opacity=0.92)
+def pin_shapes(cx, cy, r, tip):
+    """A map pin: a head of radius r at (cx, cy) narrowing to a point `tip` below."""
+    d = tip - cy
+    phi = math.acos(r / d)
+    left = (cx - r * math.sin(phi), cy + r * math.cos(phi))
+    right = (cx + r * math.sin(phi), cy + r * math.cos(phi))
+    return [Circle(cx, cy, r), Polygon([left, right, (cx, tip)])]
+
+
+def banner_route(s):
+    """A route across a map of soft blocks, from a start dot to a destination."""
+    cv = banner_canvas(s, lambda u, v: mix((22, 104, 212), (74, 178, 252), u * 0.75 + v * 0.25))
+    cv.fill(Soft(Circle(110 * s, 330 * s, 190 * s), 90 * s), (22, 74, 190), opacity=0.35)
+    cv.fill(Soft(Circle(250 * s, -60 * s, 160 * s), 80 * s), WHITE, opacity=0.07)
+    # city blocks, turned a little, with the gaps between them as streets
+    blocks = [(300, -40, 400, 52), (412, -40, 520, 52), (532, -40, 612, 52), (624, -40, 800, 52),
+              (300, 64, 372, 150), (384, 64, 470, 150), (482, 64, 600, 150), (612, 64, 700, 150),
+              (712, 64, 800, 150), (330, 162, 440, 250), (452, 162, 540, 250),
+              (552, 162, 680, 250), (692, 162, 800, 250), (360, 262, 480, 340),
+              (492, 262, 620, 340), (632, 262, 800, 340)]
+    for k, (x0, y0, x1, y1) in enumerate(blocks):
+        block = RoundRect(x0 * s, y0 * s, x1 * s, y1 * s, 10 * s)
+        cv.fill(Turned(block, -12, 560 * s, 145 * s), WHITE, opacity=0.05 + 0.03 * (k % 3))
+    # two parks
+    for x0, y0, x1, y1 in ((464, 176, 528, 236), (624, 76, 688, 138)):
+        park = RoundRect(x0 * s, y0 * s, x1 * s, y1 * s, 8 * s)
+        cv.fill(Turned(park, -12, 560 * s, 145 * s), (150, 220, 255), opacity=0.22)
+    # the route: a soft glow under a solid line
+    route = (bezier((352 * s, 236 * s), (430 * s, 250 * s), (420 * s, 150 * s), (520 * s, 140 * s),
+                    n=60)
+             + bezier((520 * s, 140 * s), (610 * s, 132 * s), (560 * s, 70 * s), (640 * s, 72 * s),
+                      n=60)[1:])
+    cv.fill_stroke(route, 16 * s, WHITE, opacity=0.14)
+    cv.fill_stroke(route, 5 * s, WHITE, opacity=0.95)
+    cv.fill(Circle(352 * s, 236 * s, 10 * s), WHITE, ss=2)
+    cv.fill(Circle(352 * s, 236 * s, 4.5 * s), BLUE_DARK, ss=2)
+    cv.fill(Border(Circle(640 * s, 72 * s, 30 * s), 2 * s), WHITE, opacity=0.35, ss=2)
+    cv.fill(Border(Circle(640 * s, 72 * s, 46 * s), 1.5 * s), WHITE, opacity=0.18, ss=2)
+    cv.fill(Circle(640 * s, 72 * s, 16 * s), WHITE, ss=2)
+    cv.fill(Circle(640 * s, 72 * s, 6.5 * s), BLUE_DARK, ss=2)
+    return cv
+
+
+def banner_destination(s):
+    """A pin standing on rolling hills under a light sky, ripples round its foot."""
+    cv = banner_canvas(s, lambda u, v: mix((104, 170, 255), (50, 118, 238), v * 0.85 + u * 0.15))
+    cv.fill(Soft(Circle(580 * s, 30 * s, 170 * s), 90 * s), WHITE, opacity=0.22)
+    for x, y, r in ((150, 48, 2.5), (232, 96, 1.8), (318, 34, 2.2), (410, 82, 1.6),
+                    (700, 130, 2.0), (470, 24, 1.8), (78, 118, 1.6)):
+        cv.fill(Circle(x * s, y * s, r * s), WHITE, opacity=0.55, ss=2)
+
+    def hill(base, amp, waves, phase):
+        return lambda px: (base + amp * math.sin(px / (BANNER_W * s) * waves * 2 * math.pi + phase)) * s
+
+    cv.fill(Ground(hill(196, 16, 1.3, 0.6), 0, BANNER_W * s, BANNER_H * s), (150, 198, 255),
+            opacity=0.55)
+    cv.fill(Ground(hill(226, 14, 1.7, 2.4), 0, BANNER_W * s, BANNER_H * s), (72, 138, 246))
+    cv.fill(Ground(hill(258, 10, 1.1, 4.0), 0, BANNER_W * s, BANNER_H * s), (42, 104, 224))
+    # a dotted trail climbing to the pin
+    trail = bezier((170 * s, 282 * s), (300 * s, 262 * s), (380 * s, 250 * s), (520 * s, 236 * s), n=200)
+    for k, dot in enumerate(dashes(trail, 0.01, 18 * s)):
+        cv.fill(Circle(dot[0][0], dot[0][1], 2.6 * s), WHITE, opacity=0.35 + 0.04 * k, ss=2)
+    foot_x, foot_y = 548 * s, 230 * s
+    for rx, ry, o in ((34, 9, 0.6), (62, 16, 0.38), (92, 24, 0.2)):
+        cv.fill(Border(Ellipse(foot_x, foot_y, rx * s, ry * s), 2 * s), WHITE, opacity=o, ss=2)
+    cv.fill(Soft(Ellipse(foot_x + 4 * s, foot_y + 1 * s, 16 * s, 5 * s), 4 * s), (16, 50, 140),
+            opacity=0.35)
+    for part in pin_shapes(548 * s, 140 * s, 38 * s, 228 * s):
+        cv.fill(Soft(Placed(part, 6 * s, 8 * s, 1), 6 * s), (16, 56, 150), opacity=0.22)
+    for part in pin_shapes(548 * s, 140 * s, 38 * s, 228 * s):
+        cv.fill(part, WHITE, ss=2)
+    cv.fill(Circle(548 * s, 140 * s, 15 * s), BLUE, ss=2)
+    return cv
+
+
+def shield_outline(n=16):
+    """A shield in unit coordinates (0..1 wide, 0..1.15 high)."""
+    right = ([(0.5, 0.0)] + bezier((0.5, 0.0), (0.68, 0.1), (0.86, 0.12), (1.0, 0.12), n)[1:]
+             + bezier((1.0, 0.12), (1.0, 0.6), (0.94, 0.92), (0.5, 1.15), n)[1:])
+    left = [(1.0 - x, y) for x, y in reversed(right[1:-1])]
+    return right + left
+
+
+def banner_private(s):
+    """Speed and privacy: the route mark on a shield, streaks trailing behind it."""
+    cv = banner_canvas(s, lambda u, v: mix((62, 108, 242), (24, 52, 178), u * 0.55 + (1 - v) * 0.45))
+    cv.fill(Soft(Circle(60 * s, 40 * s, 170 * s), 80 * s), WHITE, opacity=0.08)
+    cv.fill(Soft(Circle(560 * s, 150 * s, 150 * s), 40 * s), (130, 190, 255), opacity=0.22)
+    cv.fill(Border(Circle(560 * s, 150 * s, 200 * s), 24 * s), WHITE, opacity=0.05)
+    cv.fill(Border(Circle(560 * s, 150 * s, 122 * s), 1.5 * s), WHITE, opacity=0.18, ss=2)
+    # streaks, fading out to the left
+    for y, x0, x1, width in ((92, 300, 452, 6), (120, 240, 440, 8), (150, 330, 430, 5),
+                             (178, 210, 446, 9), (206, 290, 456, 6)):
+        fade = (lambda a: lambda px, py: 0.85 * smoothstep((px / s - a) / 170))(x0)
+        cv.fill(Stroke([(x0 * s, y * s), (x1 * s, y * s)], width * s), WHITE, opacity=fade, ss=2)
+    for x, y, r in ((232, 92, 3), (190, 150, 2.5), (262, 206, 3), (178, 120, 2)):
+        cv.fill(Circle(x * s, y * s, r * s), WHITE, opacity=0.35, ss=2)
+    size, ox, oy = 150 * s, 485 * s, 62 * s
+    shield = Placed(Polygon(shield_outline()), ox, oy, size)
+    cv.fill(Soft(Placed(shield, 5 * s, 10 * s, 1), 10 * s), (14, 44, 130), opacity=0.30)
+
+    def light(px, py):
+        return mix(WHITE, (214, 232, 255), (py - oy) / (1.15 * size))
+
+    cv.fill(shield, light, ss=2)
+    inner = Placed(Polygon(shield_outline()), ox + 0.09 * size, oy + 0.09 * size, 0.82 * size)
+    cv.fill(Border(inner, 2 * s), BLUE, opacity=0.35, ss=2)
+    for part in route_mark():
+        cv.fill(Placed(part, ox + 0.16 * size, oy + 0.2 * size, 0.68 * size), BLUE_DARK, ss=2)
     return cv
 
 
@@ -662,11 +836,17 @@ FORMATS = {
 COMMON = ["-strip", "-define", "png:exclude-chunks=date,time"]
 
 
+def write_rgba_png(rgba, w, h, path):
+    subprocess.run([CONVERT, "-size", f"{w}x{h}", "-depth", "8", "rgba:-"] + COMMON
+                   + ["PNG32:" + path], input=rgba, check=True)
+
+
 def write_png(cv, fmt, path):
     size = f"{cv.w}x{cv.h}"
     if fmt == "RGBA":
-        data, src, args, dst = cv.rgba8(), "rgba:-", [], "PNG32:" + path
-    elif fmt == "RGB":
+        write_rgba_png(cv.rgba8(), cv.w, cv.h, path)
+        return
+    if fmt == "RGB":
         data, src, args, dst = cv.rgb8_on_white(), "rgb:-", [], "PNG24:" + path
     elif fmt == "grey":
         rgb = cv.rgb8_on_white()
@@ -699,9 +879,6 @@ def pixel_format(path):
     return w, h, depth, ctype, trns is not None
 
 
-_recompressed = {}  # identical pictures (the three banners) are squeezed once
-
-
 def recompress(path):
     """Replaces the PNG at `path` with the smallest of zopflipng's and optipng's
     (no reductions) encodings that keep its size, bit depth, colour type and every
@@ -709,25 +886,22 @@ def recompress(path):
     tests do not allow, and is then not taken."""
     with open(path, "rb") as f:
         original = f.read()
-    key = hashlib.sha256(original).hexdigest()
-    if key not in _recompressed:
-        want_format, want_pixels = pixel_format(path), decoded_rgba(path)
-        best = original
-        with tempfile.TemporaryDirectory() as tmp:
-            zopfli, opti = os.path.join(tmp, "z.png"), os.path.join(tmp, "o.png")
-            subprocess.run([ZOPFLIPNG, "-y", path, zopfli], check=True, stdout=subprocess.DEVNULL)
-            shutil.copyfile(path, opti)
-            subprocess.run([OPTIPNG, "-quiet", "-nx", "-o7", "-strip", "all", opti], check=True)
-            for candidate in (zopfli, opti):
-                if pixel_format(candidate) != want_format or decoded_rgba(candidate) != want_pixels:
-                    continue
-                with open(candidate, "rb") as f:
-                    data = f.read()
-                if len(data) < len(best):
-                    best = data
-        _recompressed[key] = best
+    want_format, want_pixels = pixel_format(path), decoded_rgba(path)
+    best = original
+    with tempfile.TemporaryDirectory() as tmp:
+        zopfli, opti = os.path.join(tmp, "z.png"), os.path.join(tmp, "o.png")
+        subprocess.run([ZOPFLIPNG, "-y", path, zopfli], check=True, stdout=subprocess.DEVNULL)
+        shutil.copyfile(path, opti)
+        subprocess.run([OPTIPNG, "-quiet", "-nx", "-o7", "-strip", "all", opti], check=True)
+        for candidate in (zopfli, opti):
+            if pixel_format(candidate) != want_format or decoded_rgba(candidate) != want_pixels:
+                continue
+            with open(candidate, "rb") as f:
+                data = f.read()
+            if len(data) < len(best):
+                best = data
     with open(path, "wb") as f:
-        f.write(_recompressed[key])
+        f.write(best)
 
 
 def read_png(path):
@@ -827,8 +1001,8 @@ def check_png(path, w, h, fmt):
     if extra:
         problems.append(f"extra chunks {extra}")
     corner = pixel(png, 0, 0)
-    on_window = (w, h) != (915, 372)   # all but the banners sit on the white window
-    if on_window and fmt in ("RGB", "grey") and corner != (255, 255, 255, 255):
+    # every PNG sits on the white window
+    if fmt in ("RGB", "grey") and corner != (255, 255, 255, 255):
         problems.append(f"corner pixel {corner} is not white")
     if fmt.startswith("palette") and corner[3] != 0:
         problems.append(f"corner pixel {corner} is not transparent")
@@ -837,62 +1011,169 @@ def check_png(path, w, h, fmt):
     return pw, ph, ctype, depth, trns is not None
 
 
+# --------------------------------------------------------------------------- JPEG files
+
+# The banners are soft gradients and shapes without text, which JPEG holds in a fraction
+# of PNG's bytes; GDI+ tells the format by the content, so their resources stay "PNG".
+JPEG_QUALITY = 88
+BANNER_MIN_DIFFERENCE = 8   # mean level difference in each cell of a 5 x 5 grid
+JPEG_MARKERS = {0xE0: "APP0", 0xDB: "DQT", 0xC0: "SOF0", 0xC4: "DHT", 0xDA: "SOS"}
+
+
+def write_jpeg(cv, path):
+    """Baseline JPEG with 4:2:0 chroma and no metadata; libjpeg at fixed settings
+    gives the same bytes on every run."""
+    subprocess.run([CONVERT, "-size", f"{cv.w}x{cv.h}", "-depth", "8", "rgb:-", "-strip",
+                    "-sampling-factor", "2x2,1x1,1x1", "-quality", str(JPEG_QUALITY),
+                    "-define", "jpeg:optimize-coding=true", "-interlace", "none",
+                    "JPEG:" + path], input=cv.rgb8_on_white(), check=True)
+
+
+def read_jpeg_header(path):
+    """The markers before the scan, and the frame's (precision, height, width,
+    [(component, sampling)])."""
+    with open(path, "rb") as f:
+        blob = f.read()
+    if blob[:2] != b"\xff\xd8" or blob[-2:] != b"\xff\xd9":
+        raise ValueError("not a whole JPEG file")
+    pos, markers, frame = 2, [], None
+    while True:
+        if blob[pos] != 0xFF:
+            raise ValueError(f"no marker at {pos}")
+        kind = blob[pos + 1]
+        n, = struct.unpack(">H", blob[pos + 2:pos + 4])
+        markers.append(kind)
+        if kind == 0xC0:
+            precision, h, w, count = struct.unpack(">BHHB", blob[pos + 4:pos + 10])
+            comps = [(blob[pos + 10 + 3 * i], blob[pos + 11 + 3 * i]) for i in range(count)]
+            frame = (precision, h, w, comps)
+        if kind == 0xDA:
+            return markers, frame
+        pos += 2 + n
+
+
+def check_jpeg(path, cv):
+    """Fails loudly unless the file is a baseline 8-bit YCbCr 4:2:0 JPEG of the
+    canvas's size, without metadata, that decodes close to what was drawn; returns
+    the decoded RGB."""
+    problems = []
+    markers, frame = read_jpeg_header(path)
+    extra = sorted({f"{m:02X}" for m in markers if m not in JPEG_MARKERS})
+    if extra:
+        problems.append(f"unexpected markers {extra}")
+    if frame is None:
+        problems.append("not baseline (no SOF0)")
+    elif frame != (8, cv.h, cv.w, [(1, 0x22), (2, 0x11), (3, 0x11)]):
+        problems.append(f"frame {frame}, wanted 8-bit {cv.w}x{cv.h} 4:2:0")
+    rgba = decoded_rgba(path)
+    want = cv.rgb8_on_white()
+    got = bytes(rgba[i] for i in range(len(rgba)) if i % 4 != 3)
+    if len(got) != len(want):
+        problems.append("decodes to the wrong number of pixels")
+    else:
+        error = sum(abs(a - b) for a, b in zip(got, want)) / len(want)
+        if error > 1.5:
+            problems.append(f"decodes {error:.2f} levels away from the drawing on average")
+    if problems:
+        raise SystemExit(f"make_skin: {path}: " + "; ".join(problems))
+    return got
+
+
+def check_banners(banners, s):
+    """Each banner shows clearly blue pixels, and the three differ in every part of
+    the picture, not just where their motifs are."""
+    w, h, cols, rows = BANNER_W * s, BANNER_H * s, 5, 5
+    for path, rgb in banners:
+        if not any(rgb[i + 2] > 200 and rgb[i + 2] - rgb[i] > 60 for i in range(0, len(rgb), 3)):
+            raise SystemExit(f"make_skin: {path} has no clearly blue pixel")
+    for i in range(len(banners)):
+        for j in range(i + 1, len(banners)):
+            (p, a), (q, b) = banners[i], banners[j]
+            for r in range(rows):
+                for c in range(cols):
+                    total = count = 0
+                    for y in range(r * h // rows, (r + 1) * h // rows, 2):
+                        row = y * w * 3
+                        for k in range(row + c * w // cols * 3, row + (c + 1) * w // cols * 3, 6):
+                            total += abs(a[k] - b[k]) + abs(a[k + 1] - b[k + 1]) + abs(a[k + 2] - b[k + 2])
+                            count += 3
+                    if total / count < BANNER_MIN_DIFFERENCE:
+                        raise SystemExit(f"make_skin: {p} and {q} look alike in cell {c},{r} "
+                                         f"({total / count:.1f} levels apart)")
+
+
 # --------------------------------------------------------------------------- the set
 
+SETS = ((1, SKIN_DIR), (2, os.path.join(SKIN_DIR, "2x")))
+
+
 def images():
-    """(id, width, height, format, picture maker)"""
+    """(id, width, height, format, picture maker): the sizes are the 1x ones; the maker,
+    given the scale s, draws the picture s times as wide and as high."""
     glyph = window_glyph
     return [
-        (202, 11, 11, "RGBA", lambda: checkbox(True)),
+        (202, 11, 11, "RGBA", lambda s: checkbox(True, s)),
         (207, 323, 32, "palette 4", edit_frame),
         (213, 196, 31, "RGBA", small_logo),
         (214, 376, 154, "RGBA", product_picture),
-        (215, 11, 11, "RGBA", lambda: checkbox(False)),
-        (239, 20, 20, "grey", lambda: glyph("close", INK_SOFT)),
-        (240, 20, 20, "RGB", lambda: glyph("close", BLUE)),
-        (243, 20, 20, "RGB", lambda: glyph("minimise", INK_SOFT)),
-        (244, 20, 20, "RGB", lambda: glyph("minimise", BLUE)),
-        (263, 90, 32, "palette 8", lambda: frame_button(90, 32, "Browse...", False)),
-        (273, 90, 32, "palette 8", lambda: frame_button(90, 32, "Browse...", True)),
-        (283, 180, 12, "grey", lambda: customize_toggle(False)),
-        (293, 180, 12, "grey", lambda: customize_toggle(True)),
-        (303, 57, 26, "palette 8", lambda: frame_button(57, 26, "Hide", False)),
-        (313, 57, 26, "palette 8", lambda: frame_button(57, 26, "Hide", True)),
-        (323, 168, 46, "palette 8", lambda: big_button("Install", BLUE_DARK)),
-        (333, 168, 46, "palette 8", lambda: big_button("Install", BLUE)),
-        (343, 168, 46, "palette 8", lambda: big_button("Install", BLUE_LIGHT)),
-        (353, 915, 372, "RGB", banner),
-        (363, 915, 372, "RGB", None),   # the same banner
-        (373, 915, 372, "RGB", None),
+        (215, 11, 11, "RGBA", lambda s: checkbox(False, s)),
+        (239, 20, 20, "grey", lambda s: glyph("close", INK_SOFT, s)),
+        (240, 20, 20, "RGB", lambda s: glyph("close", BLUE, s)),
+        (243, 20, 20, "RGB", lambda s: glyph("minimise", INK_SOFT, s)),
+        (244, 20, 20, "RGB", lambda s: glyph("minimise", BLUE, s)),
+        (263, 90, 32, "palette 8", lambda s: frame_button(90, 32, "Browse...", False, s)),
+        (273, 90, 32, "palette 8", lambda s: frame_button(90, 32, "Browse...", True, s)),
+        (283, 180, 12, "grey", lambda s: customize_toggle(False, s)),
+        (293, 180, 12, "grey", lambda s: customize_toggle(True, s)),
+        (303, 57, 26, "palette 8", lambda s: frame_button(57, 26, "Hide", False, s)),
+        (313, 57, 26, "palette 8", lambda s: frame_button(57, 26, "Hide", True, s)),
+        (323, 168, 46, "palette 8", lambda s: big_button("Install", BLUE_DARK, s)),
+        (333, 168, 46, "palette 8", lambda s: big_button("Install", BLUE, s)),
+        (343, 168, 46, "palette 8", lambda s: big_button("Install", BLUE_LIGHT, s)),
+        (353, BANNER_W, BANNER_H, "JPEG", banner_route),
+        (363, BANNER_W, BANNER_H, "JPEG", banner_destination),
+        (373, BANNER_W, BANNER_H, "JPEG", banner_private),
         (383, 390, 15, "RGB", licence_line),
-        (393, 168, 46, "palette 8", lambda: big_button("Start Now", BLUE_DARK)),
-        (403, 168, 46, "palette 8", lambda: big_button("Start Now", BLUE)),
-        (413, 168, 46, "palette 8", lambda: big_button("Start Now", BLUE_LIGHT)),
+        (393, 168, 46, "palette 8", lambda s: big_button("Start Now", BLUE_DARK, s)),
+        (403, 168, 46, "palette 8", lambda s: big_button("Start Now", BLUE, s)),
+        (413, 168, 46, "palette 8", lambda s: big_button("Start Now", BLUE_LIGHT, s)),
     ]
+
+
+def skin_file(ident, fmt, folder):
+    return os.path.join(folder, f"{ident}.{'jpg' if fmt == 'JPEG' else 'png'}")
 
 
 def write_icon():
     sys.path.insert(0, HERE)
     sys.dont_write_bytecode = True   # leave no __pycache__ in tools/
     import make_icon
+    data = make_icon.build_ico()
     with open(ICON_PATH, "wb") as f:
-        f.write(make_icon.pack_ico(icon_rgba(make_icon.SIZE)))
+        f.write(data)
+    make_icon.check_ico(ICON_PATH)
 
 
 def build():
-    os.makedirs(SKIN_DIR, exist_ok=True)
     report = []
-    last = None
-    for ident, w, h, fmt, make in images():
-        path = os.path.join(SKIN_DIR, f"{ident}.png")
-        if make is not None:
-            last = make()
-        if (last.w, last.h) != (w, h):
-            raise SystemExit(f"make_skin: picture {ident} drawn {last.w}x{last.h}, wanted {w}x{h}")
-        write_png(last, fmt, path)
-        recompress(path)
-        check_png(path, w, h, fmt)
-        report.append((ident, w, h, fmt, os.path.getsize(path)))
+    for s, folder in SETS:
+        os.makedirs(folder, exist_ok=True)
+        banners = []
+        for ident, w, h, fmt, make in images():
+            w, h = w * s, h * s
+            path = skin_file(ident, fmt, folder)
+            cv = make(s)
+            if (cv.w, cv.h) != (w, h):
+                raise SystemExit(f"make_skin: picture {ident} at {s}x drawn {cv.w}x{cv.h}, wanted {w}x{h}")
+            if fmt == "JPEG":
+                write_jpeg(cv, path)
+                banners.append((path, check_jpeg(path, cv)))
+            else:
+                write_png(cv, fmt, path)
+                recompress(path)
+                check_png(path, w, h, fmt)
+            report.append((os.path.relpath(path, ROOT), w, h, fmt, os.path.getsize(path)))
+        check_banners(banners, s)
     write_icon()
     return report
 
@@ -900,27 +1181,34 @@ def build():
 # --------------------------------------------------------------------------- previews
 
 def preview(out_dir):
-    """A contact sheet of every image (small ones enlarged) and mock-ups of the window
-    in its two states, built from the files just written."""
+    """Contact sheets of both sets (small pictures enlarged), the banners one above the
+    other, and mock-ups of the window in its two states, built from the files just
+    written."""
     os.makedirs(out_dir, exist_ok=True)
     skin = lambda i: os.path.join(SKIN_DIR, f"{i}.png")
     with tempfile.TemporaryDirectory() as tmp:
-        tiles = []
-        for ident, w, h, fmt, _ in images():
-            if w > 500:
-                geometry = ["-resize", "50%"]
-            else:
+        for s, folder in SETS:
+            tiles, banners = [], []
+            for ident, w, h, fmt, _ in images():
+                path = skin_file(ident, fmt, folder)
+                if fmt == "JPEG":
+                    banners.append(path)
+                    continue
                 scale = 8 if max(w, h) <= 20 else 3 if max(w, h) <= 100 else 2 if w <= 200 else 1
-                geometry = ["-scale", f"{scale * 100}%"]
-            t = os.path.join(tmp, f"{ident}.png")
-            # pink shows what is transparent
-            subprocess.run([CONVERT, skin(ident), "-background", "#f3c6e8", "-flatten"]
-                           + geometry + [t], check=True)
-            tiles += ["-label", f"{ident} {w}x{h} {fmt}", t]
-        subprocess.run([MONTAGE] + tiles + ["-tile", "4x", "-geometry", "+12+12",
-                                            "-background", "#e8e8e8", "-font", FONT,
-                                            "-pointsize", "13",
-                                            os.path.join(out_dir, "contact.png")], check=True)
+                scale = max(1, scale // s)
+                t = os.path.join(tmp, f"{s}x{ident}.png")
+                # pink shows what is transparent
+                subprocess.run([CONVERT, path, "-background", "#f3c6e8", "-flatten",
+                                "-scale", f"{scale * 100}%", t], check=True)
+                tiles += ["-label", f"{ident} {w * s}x{h * s} {fmt}", t]
+            suffix = "" if s == 1 else f"_{s}x"
+            subprocess.run([MONTAGE] + tiles + ["-tile", "4x", "-geometry", "+12+12",
+                                                "-background", "#e8e8e8", "-font", FONT,
+                                                "-pointsize", "13",
+                                                os.path.join(out_dir, f"contact{suffix}.png")],
+                           check=True)
+            subprocess.run([CONVERT] + banners + ["-append", os.path.join(out_dir, f"banners{suffix}.png")],
+                           check=True)
 
     def window(parts, path):
         cmd = [CONVERT, "-size", "750x360", "xc:white"]
@@ -935,7 +1223,7 @@ def preview(out_dir):
             (["-size", "748x1", "xc:#e0e0e0"], 1, 312)],
            os.path.join(out_dir, "mock.png"))
     bar = ["-size", "540x15", "xc:#c5dbff", "-fill", "#4088ff", "-draw", "rectangle 0,0 269,14"]
-    window([([skin(353), "-resize", "750x290!"], 0, 0), (bar, 48, 320), ([skin(303)], 645, 317)],
+    window([([skin_file(353, "JPEG", SKIN_DIR)], 0, 0), (bar, 48, 320), ([skin(303)], 645, 317)],
            os.path.join(out_dir, "mock_download.png"))
 
 
@@ -946,9 +1234,17 @@ def main(argv):
     elif len(argv) != 1:
         print(__doc__, file=sys.stderr)
         return 2
-    for ident, w, h, fmt, size in build():
-        print(f"res/skin/{ident}.png  {w}x{h}  {fmt}  {size} bytes")
-    print("res/app.ico")
+    totals = {}
+    for path, w, h, fmt, size in build():
+        print(f"{path}  {w}x{h}  {fmt}  {size} bytes")
+        set_name = "2x" if "/2x/" in path else "1x"
+        kind = "banners" if fmt == "JPEG" else "pictures"
+        totals[set_name, kind] = totals.get((set_name, kind), 0) + size
+    icon = os.path.getsize(ICON_PATH)
+    print(f"{os.path.relpath(ICON_PATH, ROOT)}  {icon} bytes")
+    for (set_name, kind), size in sorted(totals.items()):
+        print(f"{set_name} {kind}: {size} bytes")
+    print(f"skin and icon: {sum(totals.values()) + icon} bytes")
     if preview_dir:
         preview(preview_dir)
         print(f"previews in {preview_dir}")
