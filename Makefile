@@ -85,8 +85,9 @@ test: $(WINE_ARCH)
 	  python3 $(CURDIR)/tools/shipped_summary.py Testing/Temporary/LastTest.log $(wine_arch); \
 	  exit $$status; }
 
+# `make demo DPI=144` shows the window on a 150 % display.
 demo: shipped tested
-	LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo $(wine_root)/template
+	DPI=$(DPI) LUMAROUTE_WINE_ARCH=$(wine_arch) python3 tools/demo.py $(tested) $(BUILD)/demo$(if $(DPI),-$(DPI)) $(wine_root)/template
 
 # Measures the download against a bare 40-range WinINet program, curl and aria2c over
 # TLS on loopback, and writes build/bench/results.md, .csv and bench.png (bench/); then

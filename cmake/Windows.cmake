@@ -120,7 +120,7 @@ set(MANIFEST ${CMAKE_BINARY_DIR}/manifest/app.manifest)
 configure_file(${CMAKE_SOURCE_DIR}/res/app.manifest.in ${MANIFEST} @ONLY)
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/resources.rc)
-file(GLOB SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*.png)
+file(GLOB_RECURSE SKIN_IMAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/skin/*)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES
   OBJECT_DEPENDS "${LANGUAGE_FILE};${CMAKE_BINARY_DIR}/res-e2e/English.ini;${CMAKE_BINARY_DIR}/res-bench/English.ini;${CMAKE_SOURCE_DIR}/res/app.ico;${MANIFEST};${CMAKE_SOURCE_DIR}/res/resource.h;${SKIN_IMAGES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/manifest -I${CMAKE_SOURCE_DIR}/res")

@@ -12,6 +12,9 @@ tick the licence box, press Install, then Start Now. Without one, it runs on a p
 Xvfb display and does those steps itself, saving screenshots of the window under the
 output folder (setup, custom area, installing, finished) and printing their paths.
 
+With DPI set (e.g. DPI=144, a 150 % display), the prefix's display has that density and
+the window is laid out and drawn for it.
+
 usage: demo.py BUILD_FOLDER OUTPUT_FOLDER WINE_TEMPLATE
 (under 64-bit Wine with LUMAROUTE_WINE_ARCH=win64, for a 64-bit build and template)
 """
@@ -32,7 +35,13 @@ PORT = 18443
 # Taken by the end-to-end tests where they cannot have a network of their own and serve
 # on this machine's loopback (tests/harness/own_network.sh).
 PORT_LOCK = "/tmp/lumaroute-e2e-port.lock"
-AGREE, INSTALL, CUSTOMIZE = (25, 334), (382, 258), (630, 335)
+AGREE, INSTALL, CUSTOMIZE = (25, 334), (382, 258), (630, 335)  # at 96 DPI
+DPI = int(os.environ.get("DPI") or 96)
+
+
+def at(point: tuple) -> tuple:
+    """A place of the window at 96 DPI, in pixels at the demo's density."""
+    return tuple((units * DPI + 48) // 96 for units in point)
 
 
 @contextlib.contextmanager
@@ -62,16 +71,16 @@ def save_window(run: "desktop.Installer", window: dict, png: Path) -> Path:
 def walk_through(run: "desktop.Installer", program: Path, out: Path, records: Path) -> None:
     window = run.start(program).main_window()
     print(f"the window as it opens: {save_window(run, window, out / 'setup.png')}")
-    run.click(window, *CUSTOMIZE)
+    run.click(window, *at(CUSTOMIZE))
     expanded = desktop.wait_for(
-        lambda: next((w for w in [run.main_window()] if w["rect"][3] - w["rect"][1] > 360), None),
+        lambda: next((w for w in [run.main_window()] if w["rect"][3] - w["rect"][1] > at((0, 360))[1]), None),
         20, "the custom area")
     print(f"with the custom area open: {save_window(run, expanded, out / 'setup-custom.png')}")
-    run.click(expanded, *CUSTOMIZE)
+    run.click(expanded, *at(CUSTOMIZE))
 
     (records / "hold").write_text("")  # the stand-in installer waits while this exists
-    run.click(window, *AGREE)
-    run.click(window, *INSTALL)
+    run.click(window, *at(AGREE))
+    run.click(window, *at(INSTALL))
     desktop.wait_for(lambda: run.control(run.main_window(), 1016)["text"] == "90% ", 120, "the download")
     print(f"installing: {save_window(run, run.main_window(), out / 'installing.png')}")
     (records / "hold").unlink()
@@ -79,7 +88,7 @@ def walk_through(run: "desktop.Installer", program: Path, out: Path, records: Pa
         lambda: next((w for w in [run.main_window()] if run.control(w, 1015)["visible"]), None),
         120, "the finish")
     print(f"finished: {save_window(run, finished, out / 'finished.png')}")
-    run.click(finished, *INSTALL)  # Start Now sits where Install was
+    run.click(finished, *at(INSTALL))  # Start Now sits where Install was
     print(f"the setup ended with exit code {run.wait_exit()}")
     desktop.wait_for(lambda: (records / "product.txt").exists(), 30, "the product")
     print("the product started in " + (records / "product.txt").read_text(encoding="utf-8-sig"))
@@ -96,6 +105,8 @@ def main() -> int:
     prefix = wine.clone_prefix(wine.ensure_template(Path(sys.argv[3]).resolve()), out / "prefix")
     records = prefix / "drive_c" / "stub-records"
     records.mkdir(parents=True)
+    if DPI != 96:
+        wine.set_dpi(prefix, DPI)
 
     docroot = out / "www"
     (docroot / "trial").mkdir(parents=True, exist_ok=True)

@@ -101,7 +101,7 @@ bool CMainDlg::LoadSkinImage(WORD id, SkinPicture& slot)
 {
     DWORD error = 0;
     if (LoadPngImage(id, L"PNG", slot.normal, error) &&
-        (LoadPngImage(id + kDenseSkinIdOffset, L"PNG", slot.dense, error) || error == 0))
+        (LoadPngImage(static_cast<WORD>(id + kDenseSkinIdOffset), L"PNG", slot.dense, error) || error == 0))
         return true;
     // A picture that is not there is no failure to report; the set-up just ends.
     if (error != 0)

@@ -39,6 +39,9 @@ def load_tests(loader, tests, pattern):
 class InstallerTestCase(unittest.TestCase):
     """Gives each test `self.installer` (not yet started), `self.exe` and `self.prefix`."""
 
+    # The display's density, as a test class sets it; None: Wine's 96.
+    dpi = None
+
     def setUp(self):
         self.exe = _path("LUMAROUTE_EXE")
         self.helper = _path("E2E_HELPER")
@@ -48,6 +51,8 @@ class InstallerTestCase(unittest.TestCase):
         self.stack = contextlib.ExitStack()
         self.addCleanup(self.stack.close)
         self.prefix, self.env = self.stack.enter_context(wine.wine_session(template, self.workdir))
+        if self.dpi:
+            wine.set_dpi(self.prefix, self.dpi)
         self.installer = desktop.Installer(self.env, self.helper, self.workdir / "run")
         self.stack.callback(self.installer.stop)
 

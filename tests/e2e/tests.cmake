@@ -36,7 +36,7 @@ set_tests_properties(e2e.executable PROPERTIES ENVIRONMENT "${E2E_ENVIRONMENT}" 
 # as its COST, so that the longest start first. The longest run as two entries, each
 # with half of their cases (E2E_SHARD, see e2e_case.py), so that they do not end last.
 foreach(entry install=160 faults/0=70 faults/1=70 trust/0=65 trust/1=65 window=68 close=58 startup=54
-              accessibility=54 busy=50 release=50 proxy=55)
+              accessibility=54 busy=50 release=50 proxy=55 density=60)
   string(REGEX MATCH "^[a-z]+" module ${entry})
   string(REGEX MATCH "[0-9]+$" seconds ${entry})
   set(name e2e.${module})

@@ -44,7 +44,7 @@ struct SkinImage {
 
 TEST_F(ControlsTest, SkinPicturesLoadWithTheirSizeAndDrawAfterTheLoaderReturned)
 {
-    for (const SkinImage& expected : {SkinImage{239, 20, 20}, SkinImage{353, 915, 372}}) {
+    for (const SkinImage& expected : {SkinImage{239, 20, 20}, SkinImage{1239, 40, 40}, SkinImage{353, 750, 290}, SkinImage{1353, 1500, 580}}) {
         SCOPED_TRACE(expected.id);
         ImagePtr image;
         DWORD error = 0;

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "res/resource.h"
@@ -126,6 +128,43 @@ private:
     bool m_overrun = false;
 };
 
+// What a PNG's header says: size, bit depth, colour type, and whether a transparency
+// chunk comes before the image data.
+struct PngFormat {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int depth = -1;
+    int colourType = -1;
+    bool transparency = false;
+};
+
+std::uint32_t BigEndian(const unsigned char* bytes)
+{
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
+           std::uint32_t{bytes[3]};
+}
+
+PngFormat ReadPngFormat(const Bytes& png)
+{
+    static const unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PngFormat format;
+    if (png.size() < 33 || std::memcmp(png.data(), kSignature, 8) != 0 || std::memcmp(&png[12], "IHDR", 4) != 0)
+        return format;
+    format.width = BigEndian(&png[16]);
+    format.height = BigEndian(&png[20]);
+    format.depth = png[24];
+    format.colourType = png[25];
+    for (std::size_t at = 8; at + 8 <= png.size();) {
+        const std::uint32_t length = BigEndian(&png[at]);
+        if (std::memcmp(&png[at + 4], "IDAT", 4) == 0)
+            break;
+        if (std::memcmp(&png[at + 4], "tRNS", 4) == 0)
+            format.transparency = true;
+        at += 12 + static_cast<std::size_t>(length);
+    }
+    return format;
+}
+
 // ---------------------------------------------------------------------------------
 // Manifest
 
@@ -137,7 +176,7 @@ constexpr char kArchitecture[] = R"(processorArchitecture="amd64")";
 constexpr char kArchitecture[] = R"(processorArchitecture="x86")";
 #endif
 
-TEST_F(ResourcesTest, ManifestAsksForAdministratorCommonControls6AndGdiPlusForItsProcessor)
+TEST_F(ResourcesTest, ManifestAsksForAdministratorCommonControls6GdiPlusAndPerMonitorDpiForItsProcessor)
 {
     const Bytes bytes = Resource(RT_MANIFEST, 1);
     ASSERT_FALSE(bytes.empty());
@@ -145,7 +184,14 @@ TEST_F(ResourcesTest, ManifestAsksForAdministratorCommonControls6AndGdiPlusForIt
 
     for (const char* expected : {R"(level="requireAdministrator")", R"(uiAccess="false")",
                                  R"(name="Microsoft.Windows.Common-Controls")", R"(version="6.0.0.0")",
-                                 R"(name="Microsoft.Windows.GdiPlus")", kArchitecture}) {
+                                 R"(name="Microsoft.Windows.GdiPlus")", kArchitecture,
+                                 // Per-monitor DPI awareness, each setting in the namespace
+                                 // of the Windows that reads it, and Windows 7 to 11.
+                                 R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>)",
+                                 R"(<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>)",
+                                 R"(<compatibility xmlns="urn:schemas-microsoft-com:compatibility.v1">)",
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
         SCOPED_TRACE(expected);
         EXPECT_NE(manifest.find(expected), std::string::npos);
     }
@@ -201,7 +247,7 @@ TEST_F(ResourcesTest, FileAndProductVersionAre1_0_0_1)
 // ---------------------------------------------------------------------------------
 // Icon
 
-TEST_F(ResourcesTest, IconHoldsOne48x48ImageAt32BitsPerPixel)
+TEST_F(ResourcesTest, IconHoldsEveryCommonSizeAt32BitsPerPixel)
 {
     // GRPICONDIR: reserved, type (1 = icon), count; then 14-byte entries.
     const Bytes group = Resource(RT_GROUP_ICON, IDI_APPICON);
@@ -209,31 +255,45 @@ TEST_F(ResourcesTest, IconHoldsOne48x48ImageAt32BitsPerPixel)
     Reader reader(group);
     EXPECT_EQ(reader.Word(), 0);
     EXPECT_EQ(reader.Word(), 1);
-    ASSERT_EQ(reader.Word(), 1) << "images in the icon";
+    const unsigned count = reader.Word();
+    std::vector<unsigned> sizes;
+    for (unsigned i = 0; i < count; ++i) {
+        const unsigned entryWidth = reader.Byte();
+        const unsigned entryHeight = reader.Byte();
+        const unsigned width = entryWidth ? entryWidth : 256;  // 0 stands for 256
+        const unsigned height = entryHeight ? entryHeight : 256;
+        reader.Skip(2);  // colour count, reserved
+        reader.Word();   // planes
+        const unsigned bitCount = reader.Word();
+        const std::uint32_t imageSize = reader.Dword();
+        const std::uint16_t imageId = reader.Word();
+        ASSERT_FALSE(reader.Overrun());
+        SCOPED_TRACE(width);
+        EXPECT_EQ(width, height);
+        EXPECT_EQ(bitCount, 32u);
 
-    const unsigned width = reader.Byte();
-    const unsigned height = reader.Byte();
-    reader.Skip(2);  // colour count, reserved
-    reader.Word();   // planes
-    const unsigned bitCount = reader.Word();
-    const std::uint32_t imageSize = reader.Dword();
-    const std::uint16_t imageId = reader.Word();
-    ASSERT_FALSE(reader.Overrun());
+        // The image agrees with its directory entry: the largest a PNG (as Windows from
+        // Vista on reads it), the others a DIB with its mask.
+        const Bytes image = Resource(RT_ICON, imageId);
+        ASSERT_FALSE(image.empty());
+        EXPECT_EQ(image.size(), imageSize);
+        if (width == 256) {
+            const PngFormat format = ReadPngFormat(image);
+            EXPECT_EQ(format.width, 256u);
+            EXPECT_EQ(format.colourType, 6) << "RGBA";
+        } else {
+            ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+            BITMAPINFOHEADER header{};
+            std::memcpy(&header, image.data(), sizeof(header));
+            EXPECT_EQ(header.biWidth, static_cast<LONG>(width));
+            EXPECT_EQ(header.biHeight, static_cast<LONG>(2 * width));  // colour and mask images together
+            EXPECT_EQ(header.biBitCount, 32);
+        }
+        sizes.push_back(width);
+    }
     EXPECT_EQ(reader.Offset(), group.size());
-    EXPECT_EQ(width, 48u);
-    EXPECT_EQ(height, 48u);
-    EXPECT_EQ(bitCount, 32u);
-
-    // The image itself agrees with its directory entry.
-    const Bytes image = Resource(RT_ICON, imageId);
-    ASSERT_FALSE(image.empty());
-    EXPECT_EQ(image.size(), imageSize);
-    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
-    BITMAPINFOHEADER header{};
-    std::memcpy(&header, image.data(), sizeof(header));
-    EXPECT_EQ(header.biWidth, 48);
-    EXPECT_EQ(header.biHeight, 96);  // colour and mask images together
-    EXPECT_EQ(header.biBitCount, 32);
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<unsigned>{16, 20, 24, 32, 40, 48, 64, 256}));
 }
 
 // ---------------------------------------------------------------------------------
@@ -500,46 +560,26 @@ TEST_F(ResourcesTest, DialogItemsHaveTheirIdsClassesStylesAndTextsInOrder)
     }
 }
 
-// What a PNG's header says: size, bit depth, colour type, and whether a transparency
-// chunk comes before the image data.
-struct PngFormat {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    int depth = -1;
-    int colourType = -1;
-    bool transparency = false;
-};
-
-std::uint32_t BigEndian(const unsigned char* bytes)
+// The width and height a baseline or progressive JPEG's frame header gives; zero when
+// there is none.
+std::pair<std::uint32_t, std::uint32_t> ReadJpegSize(const Bytes& jpeg)
 {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
-           std::uint32_t{bytes[3]};
-}
-
-PngFormat ReadPngFormat(const Bytes& png)
-{
-    static const unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PngFormat format;
-    if (png.size() < 33 || std::memcmp(png.data(), kSignature, 8) != 0 || std::memcmp(&png[12], "IHDR", 4) != 0)
-        return format;
-    format.width = BigEndian(&png[16]);
-    format.height = BigEndian(&png[20]);
-    format.depth = png[24];
-    format.colourType = png[25];
-    for (std::size_t at = 8; at + 8 <= png.size();) {
-        const std::uint32_t length = BigEndian(&png[at]);
-        if (std::memcmp(&png[at + 4], "IDAT", 4) == 0)
-            break;
-        if (std::memcmp(&png[at + 4], "tRNS", 4) == 0)
-            format.transparency = true;
-        at += 12 + static_cast<std::size_t>(length);
+    if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8)
+        return {0, 0};
+    for (std::size_t at = 2; at + 9 <= jpeg.size() && jpeg[at] == 0xFF;) {
+        const unsigned marker = jpeg[at + 1];
+        const std::size_t length = (static_cast<std::size_t>(jpeg[at + 2]) << 8) | jpeg[at + 3];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return {(static_cast<std::uint32_t>(jpeg[at + 7]) << 8) | jpeg[at + 8],
+                    (static_cast<std::uint32_t>(jpeg[at + 5]) << 8) | jpeg[at + 6]};
+        at += 2 + length;
     }
-    return format;
+    return {0, 0};
 }
 
-TEST_F(ResourcesTest, SkinImagesHaveTheirSizesAndPixelFormats)
+TEST_F(ResourcesTest, SkinImagesHaveTheirSizesAndPixelFormatsInBothDensities)
 {
-    constexpr int kRgba = 6, kRgb = 2, kGrey = 0, kPalette = 3;
+    constexpr int kRgba = 6, kRgb = 2, kGrey = 0, kPalette = 3, kJpeg = -1;
     const struct {
         int id;
         std::uint32_t width, height;
@@ -552,18 +592,30 @@ TEST_F(ResourcesTest, SkinImagesHaveTheirSizesAndPixelFormats)
         {263, 90, 32, kPalette, 8, true},  {273, 90, 32, kPalette, 8, true},   {283, 180, 12, kGrey, 8, false},
         {293, 180, 12, kGrey, 8, false},   {303, 57, 26, kPalette, 8, true},   {313, 57, 26, kPalette, 8, true},
         {323, 168, 46, kPalette, 8, true}, {333, 168, 46, kPalette, 8, true},  {343, 168, 46, kPalette, 8, true},
-        {353, 915, 372, kRgb, 8, false},   {363, 915, 372, kRgb, 8, false},    {373, 915, 372, kRgb, 8, false},
+        // The banners are photographs of a kind, drawn at the size they are shown.
+        {353, 750, 290, kJpeg, 0, false},  {363, 750, 290, kJpeg, 0, false},   {373, 750, 290, kJpeg, 0, false},
         {383, 390, 15, kRgb, 8, false},    {393, 168, 46, kPalette, 8, true},  {403, 168, 46, kPalette, 8, true},
         {413, 168, 46, kPalette, 8, true},
     };
     for (const auto& image : images) {
-        SCOPED_TRACE(image.id);
-        const PngFormat format = ReadPngFormat(Resource(L"PNG", MAKEINTRESOURCEW(image.id)));
-        EXPECT_EQ(format.width, image.width);
-        EXPECT_EQ(format.height, image.height);
-        EXPECT_EQ(format.colourType, image.colourType);
-        EXPECT_EQ(format.depth, image.depth);
-        EXPECT_EQ(format.transparency, image.transparency) << "only the palette images carry a transparency chunk";
+        // The same picture drawn at twice the size, for dense displays.
+        for (const std::uint32_t scale : {1u, 2u}) {
+            const int id = image.id + (scale == 2 ? 1000 : 0);
+            SCOPED_TRACE(id);
+            const Bytes bytes = Resource(L"PNG", MAKEINTRESOURCEW(id));
+            if (image.colourType == kJpeg) {
+                const auto [width, height] = ReadJpegSize(bytes);
+                EXPECT_EQ(width, image.width * scale);
+                EXPECT_EQ(height, image.height * scale);
+                continue;
+            }
+            const PngFormat format = ReadPngFormat(bytes);
+            EXPECT_EQ(format.width, image.width * scale);
+            EXPECT_EQ(format.height, image.height * scale);
+            EXPECT_EQ(format.colourType, image.colourType);
+            EXPECT_EQ(format.depth, image.depth);
+            EXPECT_EQ(format.transparency, image.transparency) << "only the palette images carry a transparency chunk";
+        }
     }
 }
 
