@@ -25,8 +25,12 @@ if ARCH not in ("win32", "win64"):
 
 WINE_ENV = {
     "WINEDEBUG": "-all",
-    # No offer to install Mono or Gecko.
-    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    # No offer to install Mono or Gecko. No winemenubuilder either: the boot of a fresh
+    # prefix starts it before services.exe, and it brings up the desktop shell
+    # (explorer.exe), whose ShellWindows then fails to register with an RPCSS that cannot
+    # be started yet and stays missing for the whole session, so that Start Now finds no
+    # shell to start the product. On Windows RPCSS runs long before the shell.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
     "WINEARCH": ARCH,
     "LC_ALL": "C.UTF-8",
 }
