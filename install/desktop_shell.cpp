@@ -91,8 +91,10 @@ bool OpenFromDesktopShell(const std::wstring& file, const std::wstring& folder)
     VariantInit(&show);
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
+    // S_OK only: Wine's shell answers S_FALSE when its ShellExecute failed, and that
+    // start must fall back like any other that did not happen.
     const bool asked = arguments.Valid() && directory.Valid() && verb.Valid() &&
-                       SUCCEEDED(shell->ShellExecute(fileName, arguments.Get(), directory.Get(), verb.Get(), show));
+                       shell->ShellExecute(fileName, arguments.Get(), directory.Get(), verb.Get(), show) == S_OK;
     SysFreeString(fileName);
     return asked;
 }

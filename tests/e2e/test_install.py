@@ -72,8 +72,7 @@ class InstallTest(InstallationTestCase):
         self.installer.click(window, *LAUNCH)
         self.assertEqual(self.installer.wait_exit(), 1000)
         self.assertFalse(working.exists(), "the empty working folder goes with the setup")
-        # Seen twice in some fifteen runs of the suite: no product within the time. What
-        # the folder held then tells a launch that failed from an installation that did.
+        # What the folder held tells a launch that failed from an installation that did.
         installed = sorted(p.name for p in self.installer.prefix_path(
             self.default_folder() + r"\Brinmark\Lumaroute").glob("*"))
         product = wait_for(lambda: (self.records / "product.txt").exists() and
