@@ -16,6 +16,7 @@ import os
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -132,34 +133,57 @@ def set_dpi(prefix: Path, dpi: int) -> None:
     user_reg.write_text(text[:line_end] + "\n".join(entries) + text[body_end:], encoding="utf-8")
 
 
+def _start_xvfb(width: int, height: int):
+    """Starts Xvfb on a free display number; (process, DISPLAY), or (None, what it said)
+    when it ended without reporting one."""
+    read_fd, write_fd = os.pipe()
+    with tempfile.TemporaryFile() as said:
+        proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=said)
+        os.close(write_fd)
+        number = b""
+        try:
+            deadline = time.monotonic() + 20
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = os.read(read_fd, 16)
+                if not chunk:
+                    break
+                number += chunk
+        finally:
+            os.close(read_fd)
+        if number.endswith(b"\n"):
+            return proc, ":" + number.decode().strip()
+        _end(proc)
+        said.seek(0)
+        return None, said.read().decode(errors="replace").strip()[-500:]
+
+
+def _end(proc: subprocess.Popen) -> None:
+    proc.terminate()
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
 @contextlib.contextmanager
 def xvfb(width: int = 1280, height: int = 1024):
-    """An Xvfb server on a free display number; yields the DISPLAY value."""
-    read_fd, write_fd = os.pipe()
-    proc = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
-         "-nolisten", "tcp", "-noreset"],
-        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
+    """An Xvfb server on a free display number; yields the DISPLAY value. A server
+    that ends before it reports its display (seen once in a run of the whole suite,
+    on a loaded machine) is started again, twice at most."""
+    for _ in range(3):
+        proc, display = _start_xvfb(width, height)
+        if proc:
+            break
+    else:
+        raise RuntimeError(f"Xvfb did not report its display: {display}")
     try:
-        number = b""
-        deadline = time.monotonic() + 20
-        while not number.endswith(b"\n"):
-            if time.monotonic() > deadline or proc.poll() is not None:
-                raise RuntimeError("Xvfb did not start")
-            chunk = os.read(read_fd, 16)
-            if not chunk:
-                raise RuntimeError("Xvfb did not report its display")
-            number += chunk
-        yield ":" + number.decode().strip()
+        yield display
     finally:
-        os.close(read_fd)
-        proc.terminate()
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
+        _end(proc)
 
 
 def stop_wineserver(prefix: Path) -> None:
