@@ -7,16 +7,12 @@ void CMainDlg::ArrangeTabOrder()
 {
     // The dialog manager walks the controls in their z-order, which the template gives;
     // put them in reading order instead.
-    const std::vector<int> order = ReadingOrder({{IDC_BTN_CLOSE, kCloseRect},
-                                                 {IDC_BTN_MINIMIZE, kMinimizeRect},
-                                                 {IDC_BTN_INSTALL, kInstallRect},
-                                                 {IDC_CHK_AGREE, kAgreeRect},
-                                                 {IDC_BTN_LICENCE, kLicenceRect},
-                                                 {IDC_BTN_CUSTOMIZE, kCustomizeRect},
-                                                 {IDC_BTN_BROWSE, kBrowseRect},
-                                                 {IDC_EDIT_PATH, kPathEditRect},
-                                                 {IDC_BTN_HIDE, kHideRect},
-                                                 {IDC_BTN_LAUNCH, kLaunchRect}});
+    std::vector<PlacedControl> stops;
+    for (const PlacedControl& control : DialogControls(GetUserDefaultUILanguage())) {
+        if (GetWindowLongPtrW(GetDlgItem(m_hWnd, control.id), GWL_STYLE) & WS_TABSTOP)
+            stops.push_back(control);
+    }
+    const std::vector<int> order = ReadingOrder(std::move(stops));
     HWND previous = HWND_TOP;
     const auto placeNext = [&](int id) {
         const HWND control = GetDlgItem(m_hWnd, id);

@@ -20,10 +20,8 @@ Function User32Function(const char* name)
 
 bool HasMonitorDpi()
 {
-    // Loaded once from the system folder, the DLL stays for the delay-loaded call.
-    HMODULE shcore = GetModuleHandleW(L"shcore.dll");
-    if (!shcore)
-        shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // From the system folder, where the delay-loaded call finds it too; it stays loaded.
+    const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return shcore && GetProcAddress(shcore, "GetDpiForMonitor");
 }
 
