@@ -34,9 +34,13 @@ void CMainDlg::PrepareTrayIcon()
     CopyCut(m_nid.szTip, project + LoadLangString(L"STR_DOWNLOADING"));
     CopyCut(m_nid.szInfo, LoadLangString(L"STR_BEING_INSTALLED"));
     CopyCut(m_nid.szInfoTitle, project);
-    // A shown icon is given the new one before the old one goes (a DPI change).
-    if (m_trayIconShown)
-        Shell_NotifyIconW(NIM_MODIFY, &m_nid);
+    // A shown icon is given the new one before the old one goes (a DPI change), without
+    // its balloon coming up again.
+    if (m_trayIconShown) {
+        NOTIFYICONDATAW iconOnly = m_nid;
+        iconOnly.uFlags = NIF_ICON;
+        Shell_NotifyIconW(NIM_MODIFY, &iconOnly);
+    }
     m_trayIcon = std::move(icon);
 }
 
